@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+// Name of the texture log.
+extern char deb[];
+
+// A Targa image read without GL: pixels in R, G, B(, A) order, first file
+// row first. pixels is allocated with new[] and owned by the caller.
+struct VK_TGA_IMAGE {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t bpp = 0;
+    unsigned char* pixels = nullptr;
+};
+
+// Reads the uncompressed true-colour Targa subset from an open stream.
+// On failure returns false with pixels null; width, height and bpp keep
+// whatever of the header was read.
+bool vkReadTGA(FILE* file, VK_TGA_IMAGE* image);
+
+// One image file as one OpenGL texture; texID 0 when loading failed.
+class VK_TEXTURE {
+public:
+    VK_TEXTURE();
+    VK_TEXTURE(const char* fileName, bool tga);
+    virtual ~VK_TEXTURE();
+
+    VK_TEXTURE(const VK_TEXTURE&) = delete;
+    VK_TEXTURE& operator=(const VK_TEXTURE&) = delete;
+
+    void LoadBMP(const char* fileName);
+    bool LoadTGA(const char* fileName);
+
+    uint32_t texID = 0;
+    unsigned char* imageData = nullptr;  // Targa pixels, kept after upload
+    uint32_t bpp = 0;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    bool isTGA = false;
+};
+
+// A texture drawn as a blended rectangle in 640x480 screen space.
+class VK_SPRITE : public VK_TEXTURE {
+public:
+    VK_SPRITE();
+    VK_SPRITE(const char* fileName, bool tga);
+    ~VK_SPRITE() override;
+
+    void Draw(int x, int y);
+};
+
+enum res_mode { RES_PERSPECTIVE = 0, RES_ORTHO = 1 };
+
+// Sets the viewport and projection; leaves the modelview current at identity.
+void aresize(float width, float height, res_mode mode);

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <SDL/SDL.h>
+
+#include <vector>
+
+#include "../engine/vaskel_primitives.h"
+#include "../engine/vaskel_sk.h"
+#include "../engine/vaskel_texture.h"
+#include "entity.h"
+
+// ---- Globals, grouped by who sets them and when ----
+
+// Entry start-up: created once before the loop, never released.
+extern VK_SK_Engine* newEngine;     // deleted on either quit path
+extern VK_TEXTURE* StoneTexture;
+extern VK_CUBE* testCube;
+extern unsigned StoneCube;
+
+// Frame loop: next_time advances 30 ms per frame; Keys is written only by
+// GameKey and GameStart.
+const Uint32 FRAME_MS = 30;
+extern Uint32 next_time;
+extern bool Keys[256];
+
+// GameStart: light constants and the objects it creates.
+extern float LightAmbient[4];
+extern float LightDiffuse[4];
+extern float LightPosition[4];
+extern VK_TEXTURE* Texture_Dirt;
+extern VK_CUBE* Block_Dirt;
+extern VK_TEXTURE* Texture_Obsidian;
+extern VK_CUBE* Block_Obsidian;
+extern gEntity* testroot;
+extern VK_SPRITE* tCursor;
+extern VK_SPRITE* sprLogo;
+extern VK_TEXTURE* txWireframe;
+
+// Player: reset by GameStart, moved by GameMouse, GameKeyStep and GameDraw.
+extern float player_x, player_y, player_z;
+extern float yrot, xrot;
+extern float mxvel, myvel, mzvel;
+extern bool SwitchFlag;
+
+// Overlay counters: set by GameStart, run down by the overlay pass.
+extern int splashtimer;
+extern float splashalpha;
+
+// Block grid: filled by InitWorld, emptied by CleanWorld; txStone,
+// txObTile and worldroot are replaced by cInitWorld.
+const int WORLD_SIDE = 64;
+const int WORLD_CELLS = WORLD_SIDE * WORLD_SIDE;
+extern VK_CUBE* lData[WORLD_CELLS];
+extern VK_TEXTURE* txStone;
+extern VK_TEXTURE* txObTile;
+extern gEntity* worldroot;
+
+// Model grid: filled by cInitWorld; owns nothing.
+extern std::vector<mcEntity*> cWorld;
+
+// ---- Entry and frame loop ----
+void temp_startup();           // the start-up sequence, up to "Entering gameloop"
+void temp_frame();             // one pass of the frame loop; may end the process
+[[noreturn]] void temp_quit(); // the quit path: delete the engine, show the cursor, exit(0)
+unsigned retTime();
+int temp_process_events();
+void temp_key_handler_down(SDL_keysym* keysym);
+void temp_key_handler_up(SDL_keysym* keysym);
+void GameKey(int code, bool down);
+void temp_draw_screen();
+void debmessage(const char* text);
+
+// ---- Game life cycle ----
+void GameStart();
+void GameEnd();
+
+// ---- Player and camera ----
+double deg2rad(double degrees);
+void GameKeyStep();
+void GameMouse();
+void GameDraw();
+void PlayerStep();   // heading, pitch, jump, damping, floor, gravity: no GL
+void PlaceCamera();  // gluLookAt from the player's eye
+
+// ---- Overlay ----
+enum sr_mode { SR_PERSPECTIVE = 0, SR_ORTHO = 1 };
+void sresize(float width, float height, sr_mode mode);
+void DrawOverlay();
+
+// ---- World ----
+void InitWorld();
+void DrawWorld();
+void CleanWorld();
+void cInitWorld();
+void cDrawWorld();
+
+// ---- View ray and tiles ----
+void AddObsid_Tile(float x, float y, float z);
+void TraceRay();
+void RayPoint(float x, float y, float z, float yaw, float pitch);

@@ -1,0 +1,79 @@
+#include "gl_env.h"
+
+#include <SDL/SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace gltest {
+
+static std::string g_workDir;
+
+const std::string& workDir() { return g_workDir; }
+
+std::array<int, 3> pixel(int x, int y) {
+    unsigned char p[4] = {0, 0, 0, 0};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(x, 479 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+    return {p[0], p[1], p[2]};
+}
+
+std::vector<unsigned char> readScreen() {
+    std::vector<unsigned char> raw(640 * 480 * 3), out(640 * 480 * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, 640, 480, GL_RGB, GL_UNSIGNED_BYTE, raw.data());
+    for (int row = 0; row < 480; row++)
+        std::copy(raw.begin() + (479 - row) * 1920, raw.begin() + (480 - row) * 1920, out.begin() + row * 1920);
+    return out;
+}
+
+void resetState() {
+    GLenum off[] = {GL_BLEND, GL_LIGHTING, GL_LIGHT1, GL_FOG, GL_COLOR_MATERIAL, GL_TEXTURE_2D, GL_CULL_FACE};
+    for (GLenum cap : off) glDisable(cap);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glShadeModel(GL_SMOOTH);
+    glViewport(0, 0, 640, 480);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glClearColor(0, 0, 0, 0);
+    glColor4f(1, 1, 1, 1);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+}  // namespace gltest
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    char tmpl[] = "/tmp/vaskel_gl_XXXXXX";
+    if (!mkdtemp(tmpl) || chdir(tmpl) != 0) {
+        std::perror("scratch directory");
+        return 1;
+    }
+    gltest::g_workDir = tmpl;
+    if (SDL_Init(SDL_INIT_VIDEO) < 0 || !SDL_SetVideoMode(640, 480, 0, SDL_OPENGL)) {
+        std::fprintf(stderr, "no OpenGL window: %s\n", SDL_GetError());
+        return 1;
+    }
+    gltest::resetState();
+    int rc = RUN_ALL_TESTS();
+    SDL_Quit();
+    return rc;
+}

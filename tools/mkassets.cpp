@@ -1,0 +1,2 @@
+// placeholder: replaced by the real image generator
+int main() { return 0; }
