@@ -1,5 +1,86 @@
 #include "vaskel_sk.h"
-// placeholder: replaced by the real engine object
-VK_SK_Engine::VK_SK_Engine(bool) {}
-VK_SK_Engine::~VK_SK_Engine() {}
-void VK_SK_Engine::initGL(bool) {}
+
+#include "vaskel_debug.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cstdlib>
+
+namespace {
+
+// Both spellings name the one engine log (names are matched case-blind).
+const char kLog[] = "SK_ENGINE.txt";
+const char kLogUpper[] = "SK_ENGINE.TXT";
+
+[[noreturn]] void fail(const char* message) {
+    vkLog(message, kLogUpper);
+    SDL_Quit();
+    std::exit(-1);
+}
+
+}  // namespace
+
+VK_SK_Engine::VK_SK_Engine(bool defaultSetup) {
+    vkLogClear(kLog);
+    vkLog("Entering Engine Initialization\n", kLog);
+    vkLog("Initializing SDL Video, Audio and Timer functions.\n", kLogUpper);
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO | SDL_INIT_TIMER) < 0)
+        vkLog("Error while trying to initialize SDL (SDL_Init).", kLogUpper);
+
+    if (defaultSetup) {
+        vkLog("Using default OpenGL setup.\n==========================\n", kLogUpper);
+        vkLog("Width = 640, Height = 480, BPP = System Current\n", kLogUpper);
+        width = 640;
+        height = 480;
+        videoInfo = nullptr;
+        // Asked before any mode is set, so this is the desktop's mode.
+        videoInfo = SDL_GetVideoInfo();
+        if (!videoInfo) fail("Error trying to get current video information (SDL_GetVideoInfo failed)\n");
+        bpp = videoInfo->vfmt->BitsPerPixel;
+    } else {
+        // Same window; depth 0 lets SDL pick the display's own.
+        width = 640;
+        height = 480;
+        bpp = 0;
+        videoInfo = nullptr;
+    }
+
+    vkLog("Initializing OpenGL attributes\n", kLog);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 5);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 5);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 5);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+
+    videoFlags = SDL_OPENGL;
+    if (!SDL_SetVideoMode(width, height, bpp, videoFlags))
+        fail("Failed to set the video mode. (SDL_SetVideoMode fail)\n");
+
+    vkLog("Finished Engine Initialization\n", kLog);
+}
+
+VK_SK_Engine::~VK_SK_Engine() {
+    vkLog("Destroying Engine\n", kLogUpper);
+    SDL_Quit();
+    vkLog("SDL Subsystem Quitted\n", kLogUpper);
+    vkLog("Engine destroyed. Exiting.\n", kLogUpper);
+}
+
+void VK_SK_Engine::initGL(bool) {
+    // The quotient is rounded to float first; only GLU sees a double.
+    float aspect = static_cast<float>(width) / static_cast<float>(height);
+
+    glShadeModel(GL_SMOOTH);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glViewport(0, 0, width, height);
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(60.0, static_cast<double>(aspect), 1.0, 1000.0);
+
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}

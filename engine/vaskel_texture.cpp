@@ -1,14 +1,303 @@
 #include "vaskel_texture.h"
-// placeholder: replaced by the real texture loader
+
+#include "vaskel_debug.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <SDL/SDL.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
 char deb[] = "VK_TEXTURE.txt";
-bool vkReadTGA(FILE*, VK_TGA_IMAGE*) { return false; }
-VK_TEXTURE::VK_TEXTURE() {}
-VK_TEXTURE::VK_TEXTURE(const char*, bool) {}
-VK_TEXTURE::~VK_TEXTURE() {}
-void VK_TEXTURE::LoadBMP(const char*) {}
-bool VK_TEXTURE::LoadTGA(const char*) { return false; }
-VK_SPRITE::VK_SPRITE() {}
-VK_SPRITE::VK_SPRITE(const char*, bool) {}
-VK_SPRITE::~VK_SPRITE() {}
-void VK_SPRITE::Draw(int, int) {}
-void aresize(float, float, res_mode) {}
+
+namespace {
+
+const char kFailLog[] = "VK_SK_ENGINE.TXT";
+
+// ID length 0, no colour map, image type 2, empty colour map spec, origin 0,0.
+const unsigned char kTgaHeader[12] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+
+// Bytes between the stream position and its end, or -1 when the stream
+// cannot tell (a pipe). Lets a short file be refused before a header that
+// claims gigabytes makes us allocate them.
+long long bytesLeft(FILE* file) {
+    long here = std::ftell(file);
+    if (here < 0 || std::fseek(file, 0, SEEK_END) != 0) return -1;
+    long end = std::ftell(file);
+    if (std::fseek(file, here, SEEK_SET) != 0) return -1;
+    return end < here ? -1 : end - here;
+}
+
+// SDL surface masks that put a 24-bit pixel's bytes in memory as B, G, R.
+#if SDL_BYTEORDER == SDL_LIL_ENDIAN
+const Uint32 kBgrRed = 0xFF0000, kBgrGreen = 0x00FF00, kBgrBlue = 0x0000FF;
+const Uint8 kBgrRedShift = 16, kBgrBlueShift = 0;
+#else
+const Uint32 kBgrRed = 0x0000FF, kBgrGreen = 0x00FF00, kBgrBlue = 0xFF0000;
+const Uint8 kBgrRedShift = 0, kBgrBlueShift = 16;
+#endif
+
+bool isBgr24(const SDL_PixelFormat* f) {
+    return f && f->BitsPerPixel == 24 && f->BytesPerPixel == 3 && f->Rmask == kBgrRed &&
+           f->Gmask == kBgrGreen && f->Bmask == kBgrBlue;
+}
+
+// The upload reads three bytes per pixel as B, G, R. Anything else SDL
+// decodes (palettes, 16 and 32 bits, other mask orders) is converted first.
+// Takes ownership of surface; returns null if conversion fails.
+SDL_Surface* toBgr24(SDL_Surface* surface) {
+    if (isBgr24(surface->format)) return surface;
+    SDL_PixelFormat bgr;
+    std::memset(&bgr, 0, sizeof bgr);
+    bgr.BitsPerPixel = 24;
+    bgr.BytesPerPixel = 3;
+    bgr.Rmask = kBgrRed;
+    bgr.Gmask = kBgrGreen;
+    bgr.Bmask = kBgrBlue;
+    bgr.Rshift = kBgrRedShift;
+    bgr.Gshift = 8;
+    bgr.Bshift = kBgrBlueShift;
+    bgr.Aloss = 8;
+    bgr.alpha = 255;
+    SDL_Surface* converted = SDL_ConvertSurface(surface, &bgr, SDL_SWSURFACE);
+    SDL_FreeSurface(surface);
+    return converted;
+}
+
+// Rows padded to 4 bytes, as GL_UNPACK_ALIGNMENT 4 expects. SDL pads this
+// way already; a surface with another pitch is repacked into packed.
+const void* alignedRows(const SDL_Surface* s, std::vector<unsigned char>& packed) {
+    size_t row = size_t(s->w) * 3;
+    size_t stride = (row + 3) & ~size_t(3);
+    if (size_t(s->pitch) == stride || s->h <= 0) return s->pixels;
+    packed.assign(stride * size_t(s->h), 0);
+    const auto* src = static_cast<const unsigned char*>(s->pixels);
+    for (int y = 0; y < s->h; y++) std::memcpy(&packed[stride * size_t(y)], src + size_t(s->pitch) * size_t(y), row);
+    return packed.data();
+}
+
+uint32_t le16(const unsigned char* p) { return p[0] | uint32_t(p[1]) << 8; }
+uint32_t le32(const unsigned char* p) { return le16(p) | le16(p + 2) << 16; }
+
+// Puts the file's own palette into a surface decoded from a long-header
+// bitmap; with an SDL that got it right this changes nothing.
+void fixLongHeaderPalette(const char* fileName, SDL_Surface* surface) {
+    if (!surface->format->palette) return;
+    FILE* file = std::fopen(fileName, "rb");
+    if (!file) return;
+    unsigned char rgb[256][3];
+    int n = vkReadBmpPalette(file, rgb);
+    std::fclose(file);
+    SDL_Color colors[256];
+    for (int i = 0; i < n; i++) colors[i] = SDL_Color{rgb[i][0], rgb[i][1], rgb[i][2], 0};
+    if (n > 0) SDL_SetColors(surface, colors, 0, n);
+}
+
+}  // namespace
+
+int vkReadBmpPalette(FILE* file, unsigned char rgb[256][3]) {
+    if (!file) return 0;
+    // The 14-byte file header and the info header up to its colours-used field.
+    unsigned char h[50];
+    if (std::fread(h, 1, sizeof h, file) != sizeof h || h[0] != 'B' || h[1] != 'M') return 0;
+    uint32_t pixelsAt = le32(h + 10);
+    uint32_t headerSize = le32(h + 14);
+    uint32_t bits = le16(h + 28);
+    uint32_t used = le32(h + 46);
+    if (headerSize <= 40 || bits == 0 || bits > 8) return 0;
+
+    uint64_t start = 14 + uint64_t(headerSize);
+    if (pixelsAt <= start) return 0;
+    uint64_t count = used ? used : (1u << bits);
+    count = std::min<uint64_t>({count, 256, (pixelsAt - start) / 4});
+    if (std::fseek(file, long(start), SEEK_SET) != 0) return 0;
+    int n = 0;
+    unsigned char entry[4];  // B, G, R, reserved
+    while (uint64_t(n) < count && std::fread(entry, 1, sizeof entry, file) == sizeof entry) {
+        rgb[n][0] = entry[2];
+        rgb[n][1] = entry[1];
+        rgb[n][2] = entry[0];
+        n++;
+    }
+    return n;
+}
+
+bool vkReadTGA(FILE* file, VK_TGA_IMAGE* image) {
+    if (!image) return false;
+    image->pixels = nullptr;
+    if (!file) return false;
+
+    unsigned char head[12];
+    if (std::fread(head, 1, sizeof head, file) != sizeof head) return false;
+    if (std::memcmp(head, kTgaHeader, sizeof head) != 0) return false;
+
+    unsigned char info[6];
+    if (std::fread(info, 1, sizeof info, file) != sizeof info) return false;
+    image->width = info[0] + 256u * info[1];
+    image->height = info[2] + 256u * info[3];
+    unsigned depth = info[4];  // info[5], the descriptor, is ignored
+    if (image->width == 0 || image->height == 0 || (depth != 24 && depth != 32)) return false;
+
+    // A count that does not fit 32 bits is refused like a bad header.
+    uint64_t count = uint64_t(image->width) * image->height * (depth / 8);
+    if (count > 0xFFFFFFFFull) return false;
+    image->bpp = depth;
+
+    long long left = bytesLeft(file);
+    if (left >= 0 && uint64_t(left) < count) return false;
+    auto* pixels = new (std::nothrow) unsigned char[count];
+    if (!pixels) return false;
+    if (std::fread(pixels, 1, count, file) != count) {
+        delete[] pixels;
+        return false;
+    }
+    size_t step = depth / 8;
+    for (size_t i = 0; i + 2 < count; i += step) {
+        unsigned char b = pixels[i];
+        pixels[i] = pixels[i + 2];
+        pixels[i + 2] = b;
+    }
+    image->pixels = pixels;
+    return true;
+}
+
+VK_TEXTURE::VK_TEXTURE() = default;
+
+VK_TEXTURE::VK_TEXTURE(const char* fileName, bool tga) {
+    if (std::strcmp(fileName, "NONE") == 0) {
+        vkLog("VK_TEXTURE: Loading Blank Texture\n", deb);
+        return;
+    }
+    if (tga)
+        LoadTGA(fileName);
+    else
+        LoadBMP(fileName);
+}
+
+// The GL name is left alone: the context may already be gone.
+VK_TEXTURE::~VK_TEXTURE() { delete[] imageData; }
+
+void VK_TEXTURE::LoadBMP(const char* fileName) {
+    SDL_RWops* rw = SDL_RWFromFile(fileName, "rb");
+    SDL_Surface* surface = rw ? SDL_LoadBMP_RW(rw, 1) : nullptr;
+
+    vkLog("VK_TEXTURE: Attempting to load Texture ", deb);
+    vkLog(fileName, deb);
+    vkLog("\n", deb);
+
+    if (surface) {
+        fixLongHeaderPalette(fileName, surface);
+        surface = toBgr24(surface);
+    }
+    if (!surface) {
+        std::string message = std::string("VK_TEXTURE: Couldn't load texture ") + fileName + "\n";
+        vkLog(message.c_str(), kFailLog);
+        return;
+    }
+
+    std::vector<unsigned char> packed;
+    const void* pixels = alignedRows(surface, packed);
+    glGenTextures(1, &texID);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glBindTexture(GL_TEXTURE_2D, texID);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    // The surface's first row (the top of the picture) becomes t = 0.
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, surface->w, surface->h, 0, GL_BGR, GL_UNSIGNED_BYTE, pixels);
+    vkLog("VK_TEXTURE: OK.", deb);
+    SDL_FreeSurface(surface);
+}
+
+bool VK_TEXTURE::LoadTGA(const char* fileName) {
+    isTGA = true;
+    delete[] imageData;
+    imageData = nullptr;
+
+    FILE* file = std::fopen(fileName, "rb");
+    if (!file) return false;
+    VK_TGA_IMAGE image;
+    image.width = width;
+    image.height = height;
+    image.bpp = bpp;
+    bool ok = vkReadTGA(file, &image);
+    std::fclose(file);
+    width = image.width;
+    height = image.height;
+    bpp = image.bpp;
+    if (!ok) return false;
+    imageData = image.pixels;
+
+    glGenTextures(1, &texID);
+    glBindTexture(GL_TEXTURE_2D, texID);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLfloat>(GL_NEAREST));
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLfloat>(GL_NEAREST));
+    GLenum format = bpp == 24 ? GL_RGB : GL_RGBA;
+    // Targa rows are packed; GL would otherwise read each row padded to 4.
+    bool packedRows = (width * (bpp / 8)) % 4 != 0;
+    if (packedRows) glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GLint(format), GLsizei(width), GLsizei(height), 0, format, GL_UNSIGNED_BYTE,
+                 imageData);
+    if (packedRows) glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    return true;
+}
+
+VK_SPRITE::VK_SPRITE() = default;
+
+VK_SPRITE::VK_SPRITE(const char* fileName, bool tga) {
+    if (std::strcmp(fileName, "NONE") == 0) {
+        vkLog("VK_SPRITE: Loading Blank Texture\n", deb);
+        return;
+    }
+    if (tga)
+        LoadTGA(fileName);
+    else
+        LoadBMP(fileName);
+}
+
+VK_SPRITE::~VK_SPRITE() = default;
+
+void VK_SPRITE::Draw(int x, int y) {
+    aresize(640.0f, 480.0f, RES_ORTHO);
+    glDisable(GL_DEPTH_TEST);
+    glBindTexture(GL_TEXTURE_2D, texID);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_BLEND);
+
+    // Signed sums: a sprite left of or above the window stays off screen.
+    float left = float(x);
+    float top = float(y);
+    float right = float(int64_t(x) + width);
+    float bottom = float(int64_t(y) + height);
+    // t = 0 (the first texture row) runs along the bottom edge.
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(left, bottom);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(right, bottom);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(right, top);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(left, top);
+    glEnd();
+
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    aresize(640.0f, 480.0f, RES_PERSPECTIVE);
+}
+
+void aresize(float width, float height, res_mode mode) {
+    if (height == 0.0f) height = 1.0f;
+    glViewport(0, 0, GLsizei(width), GLsizei(height));
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    if (mode == RES_PERSPECTIVE)
+        gluPerspective(45.0, double(width / height), 0.1, 100.0);  // float quotient, as sresize
+    else if (mode == RES_ORTHO)
+        glOrtho(0.0, width, height, 0.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}

@@ -20,6 +20,13 @@ struct VK_TGA_IMAGE {
 // whatever of the header was read.
 bool vkReadTGA(FILE* file, VK_TGA_IMAGE* image);
 
+// Classic SDL 1.2 reads a paletted bitmap's colours straight after a 40-byte
+// info header, so files with a longer one (BITMAPV4/V5, OS/2 2.x) come out
+// in wrong colours. This reads such a file's palette from where its header
+// really ends: returns the number of entries put in rgb (at most 256), or 0
+// when the file is not a paletted bitmap with a long header.
+int vkReadBmpPalette(FILE* file, unsigned char rgb[256][3]);
+
 // One image file as one OpenGL texture; texID 0 when loading failed.
 class VK_TEXTURE {
 public:

@@ -5,7 +5,8 @@
 #include <cstdint>
 
 // A cube that is also a tree node. Children form a circular doubly linked
-// ring; an entity owns its subtree and destroys it with itself.
+// ring in attach order (the last child is firstChild->prev); an entity owns
+// its subtree and destroys it with itself. Face textures are shared.
 class gEntity : public VK_CUBE {
 public:
     gEntity();
@@ -15,6 +16,8 @@ public:
     gEntity(float x, float y, float z, VK_TEXTURE* texture);
     // Copies position, flags and face textures; the new entity is alone.
     explicit gEntity(gEntity* source);
+    // Detaches, then destroys the subtree in ring order, each child's
+    // subtree finished before the next child's.
     ~gEntity() override;
 
     bool HasChild();
@@ -24,12 +27,22 @@ public:
     bool IsLast();
     bool IsRoot();
 
-    void Detach();                      // no-op without a parent
-    void AttachTo(gEntity* newParent);  // no-op for null, self or a descendant
+    // The parent's firstChild becomes this entity's successor, so detaching
+    // a middle child rotates the ring. No-op without a parent.
+    void Detach();
+    // Moves this entity and its subtree to the end of newParent's ring.
+    // No-op for null, self or a descendant (that would orphan a cycle).
+    void AttachTo(gEntity* newParent);
     void Attach(gEntity* child);
+    // Bottom of the first-child chain; siblings are not looked at.
     gEntity* FindHead();
 
+    // Shallow traced walk on stderr: draws this entity unless it is a root,
+    // its first child, and its next sibling unless it is the last child.
+    // Entities with null face textures must not be reached by it.
     virtual void Update(gEntity* unused);
+    // 1.0 when each coordinate is at least the root's minus radius (signed,
+    // one-sided), else 0.0; the result is stored in the root's isNear.
     float CheckNear(float px, float py, float pz, float radius);
 
     bool isNear = false;
@@ -45,13 +58,15 @@ public:
 class mcEntity {
 public:
     mcEntity(float x, float y, float z);
-    virtual ~mcEntity();
-    void AttachModel(VK_PRIMITIVE* m);
+    void AttachModel(VK_PRIMITIVE* m);  // replaces any earlier model
 
+    // Moves the shared model here (not its bounds) and draws it; the model
+    // keeps the position of the last entity that drew it.
     virtual void Draw();
     virtual void Update();
     virtual void Destroy();
     virtual void Collide();
+    virtual ~mcEntity();  // leaves the model alive
 
     VK_PRIMITIVE* model = nullptr;
     uint32_t reservedA = 0;

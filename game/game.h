@@ -83,7 +83,8 @@ void PlayerStep();   // heading, pitch, jump, damping, floor, gravity: no GL
 void PlaceCamera();  // gluLookAt from the player's eye
 
 // ---- Overlay ----
-enum sr_mode { SR_PERSPECTIVE = 0, SR_ORTHO = 1 };
+// Fixed underlying type: sresize must accept any value of it, not only the two named.
+enum sr_mode : int { SR_PERSPECTIVE = 0, SR_ORTHO = 1 };
 void sresize(float width, float height, sr_mode mode);
 void DrawOverlay();
 

@@ -162,3 +162,9 @@ void SDL_FreeSurface(SDL_Surface* s) {
 }
 
 }  // extern "C"
+
+extern "C" int SDL_SetColors(SDL_Surface*, SDL_Color*, int firstcolor, int ncolors) {
+    recText("SDL_SetColors", std::to_string(firstcolor) + ", " + std::to_string(ncolors),
+            {double(firstcolor), double(ncolors)});
+    return 1;
+}

@@ -1,0 +1,319 @@
+# Helpers for the end-to-end tests of the real program. Source it from a bash
+# script running under `set -euo pipefail`:
+#
+#   . "$(dirname "$0")/lib.sh"
+#   start_xvfb; make_gamedir; start_game
+#   key Escape; wait_game_exit 20; assert_eq 0 "$GAME_STATUS" "exit status"
+#
+# Environment: VASKEL_BIN (the game; default $VASKEL_BUILD/vaskel),
+# VASKEL_BUILD (build dir holding textures/), VASKEL_SOURCE (source dir).
+# VASKEL_SDL=compat runs the game on sdl12-compat instead of classic SDL 1.2.
+# VASKEL_KEEP=1 keeps the scratch dir (its path is printed at exit).
+# Exit status 77 means skipped.
+#
+# Everything that waits polls a condition with a deadline: a software-rendered
+# frame takes 30-45 ms here and start-up builds 4096 cubes, so fixed short
+# sleeps would make the tests flaky.
+
+VASKEL_BUILD=${VASKEL_BUILD:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../../build" 2>/dev/null && pwd || echo build)}
+VASKEL_BIN=${VASKEL_BIN:-$VASKEL_BUILD/vaskel}
+VASKEL_SOURCE=${VASKEL_SOURCE:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
+SDL_COMPAT_DIR=/usr/lib/x86_64-linux-gnu/sdl12-compat
+
+E2E_DIR=$(mktemp -d "${TMPDIR:-/tmp}/vaskel-e2e.XXXXXX")
+GAMEDIR=""      # working dir of the game (make_gamedir)
+GAME_PID=""     # the running game (launch_game / start_game)
+GAME_WIN=""     # its top-level window (start_game / wait_window)
+GAME_STATUS=""  # exit status after wait_game_exit
+XVFB_PID=""
+_E2E_AT_EXIT=()
+
+note() { echo "e2e: $*" >&2; }
+
+# Runs a command when the script ends, before the game and Xvfb are stopped.
+at_exit() { _E2E_AT_EXIT+=("$*"); }
+
+_e2e_cleanup() {
+    local status=$?
+    local cmd
+    for cmd in "${_E2E_AT_EXIT[@]+"${_E2E_AT_EXIT[@]}"}"; do eval "$cmd" || true; done
+    if [ "$status" -ne 0 ] && [ "$status" -ne 77 ] && [ -n "$GAMEDIR" ]; then
+        local f
+        for f in stdout.txt stderr.txt SK_ENGINE.txt VK_SK_ENGINE.TXT; do
+            [ -f "$GAMEDIR/$f" ] || continue
+            echo "---- $f (last lines)" >&2
+            tail -n 20 "$GAMEDIR/$f" >&2 || true
+        done
+    fi
+    stop_game
+    if [ -n "$XVFB_PID" ]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+    fi
+    if [ "${VASKEL_KEEP:-0}" = 1 ]; then
+        note "kept $E2E_DIR"
+    else
+        rm -rf "$E2E_DIR"
+    fi
+    exit "$status"
+}
+trap _e2e_cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+skip() { echo "SKIP: $*" >&2; exit 77; }
+
+# assert_eq EXPECTED ACTUAL [WHAT]
+assert_eq() {
+    [ "$1" = "$2" ] || fail "${3:-value}: expected [$1], got [$2]"
+}
+
+# assert_file_eq FILE EXPECTED_CONTENT [WHAT]: whole-file comparison, shows a diff.
+assert_file_eq() {
+    local d
+    if ! d=$(diff <(printf '%s' "$2") "$1"); then
+        fail "${3:-$1} differs (< expected, > actual):"$'\n'"$d"
+    fi
+}
+
+# wait_until TIMEOUT_S CMD...: polls CMD every 0.1 s; non-zero on timeout.
+wait_until() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.1
+    done
+}
+
+# True when display N is taken: a lock file here, or a listening socket in
+# this network namespace. Other sandboxes may share the network namespace but
+# not /tmp, and X clients try the abstract socket first, so a display whose
+# lock file is free can still belong to someone else's server.
+display_in_use() {
+    [ -e "/tmp/.X$1-lock" ] ||
+        awk -v a="@/tmp/.X11-unix/X$1" -v p="/tmp/.X11-unix/X$1" \
+            '$8 == a || $8 == p { found = 1 } END { exit !found }' /proc/net/unix
+}
+
+# True when every socket listening for display N belongs to process PID.
+_owns_display() {
+    local inodes mine i
+    inodes=$(awk -v a="@/tmp/.X11-unix/X$1" -v p="/tmp/.X11-unix/X$1" \
+        '$8 == a || $8 == p { print $7 }' /proc/net/unix)
+    [ -n "$inodes" ] || return 1
+    mine=$(ls -l "/proc/$2/fd" 2>/dev/null | sed -n 's/.*socket:\[\([0-9]*\)\].*/\1/p')
+    for i in $inodes; do
+        grep -qx "$i" <<<"$mine" || return 1
+    done
+}
+
+# Starts a private X server on a free display and exports DISPLAY. The
+# number is random and checked after start, so parallel tests (here or in
+# other sandboxes on the same network namespace) never share a server.
+start_xvfb() {
+    command -v Xvfb >/dev/null || skip "Xvfb not installed"
+    command -v xdotool >/dev/null || skip "xdotool not installed"
+    local fdfile="$E2E_DIR/xvfb.display" attempt n
+    _xvfb_settled() { grep -q '^[0-9]' "$fdfile" || ! kill -0 "$XVFB_PID" 2>/dev/null; }
+    for attempt in 1 2 3 4 5 6 7 8 9 10; do
+        n=$((200 + RANDOM % 30000))
+        display_in_use "$n" && continue
+        : >"$fdfile"
+        # -displayfd reports the number once the server accepts clients.
+        # -noreset: by default the server resets when its last client leaves,
+        # and a game connecting during that reset (while a probe such as
+        # xwininfo disconnects) is refused.
+        Xvfb ":$n" -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset \
+            5>"$fdfile" >"$E2E_DIR/xvfb.log" 2>&1 &
+        XVFB_PID=$!
+        wait_until 20 _xvfb_settled || true
+        if grep -q '^[0-9]' "$fdfile" && _owns_display "$n" "$XVFB_PID"; then
+            export DISPLAY=":$n"
+            export LIBGL_ALWAYS_SOFTWARE=1
+            return 0
+        fi
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=""
+    done
+    fail "Xvfb did not start: $(cat "$E2E_DIR/xvfb.log")"
+}
+
+# make_gamedir [DIR]: a working dir with a copy of the built textures; sets GAMEDIR.
+make_gamedir() {
+    GAMEDIR=${1:-$E2E_DIR/game}
+    mkdir -p "$GAMEDIR"
+    [ -x "$VASKEL_BIN" ] || fail "no game binary at $VASKEL_BIN"
+    [ -d "$VASKEL_BUILD/textures" ] || fail "no textures in $VASKEL_BUILD/textures"
+    cp -r "$VASKEL_BUILD/textures" "$GAMEDIR/"
+}
+
+# launch_game [VAR=value...]: starts the game in GAMEDIR in the background,
+# stdout and stderr to GAMEDIR/stdout.txt and stderr.txt; sets GAME_PID.
+launch_game() {
+    [ -n "$GAMEDIR" ] || make_gamedir
+    local env_args=()
+    if [ "${VASKEL_SDL:-classic}" = compat ]; then
+        [ -e "$SDL_COMPAT_DIR/libSDL-1.2.so.0" ] || skip "sdl12-compat not installed"
+        env_args+=("LD_LIBRARY_PATH=$SDL_COMPAT_DIR${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}")
+    fi
+    GAME_STATUS=""
+    GAME_WIN=""
+    (cd "$GAMEDIR" && exec env "${env_args[@]+"${env_args[@]}"}" "$@" "$VASKEL_BIN" \
+        >"$GAMEDIR/stdout.txt" 2>"$GAMEDIR/stderr.txt" </dev/null) &
+    GAME_PID=$!
+}
+
+# True while the game process exists and is not a zombie.
+game_running() {
+    [ -n "$GAME_PID" ] || return 1
+    local state
+    state=$(awk '{print $3}' "/proc/$GAME_PID/stat" 2>/dev/null) || return 1
+    [ -n "$state" ] && [ "$state" != Z ]
+}
+
+# wait_window [TIMEOUT_S]: waits until the game has a mapped 640x480
+# top-level window; sets GAME_WIN. SDL 1.2 sets no caption, so windows are
+# matched by the client's pid where the library sets _NET_WM_PID, else by
+# being the only viewable 640x480 child of the root (the X server is private).
+wait_window() {
+    local deadline=$((SECONDS + ${1:-30}))
+    local w
+    while :; do
+        game_running || fail "game exited before its window appeared"
+        for w in $(xdotool search --onlyvisible --pid "$GAME_PID" 2>/dev/null) \
+                 $(xwininfo -root -children 2>/dev/null | awk '/ 640x480\+/ {print $1}'); do
+            if xwininfo -id "$w" 2>/dev/null | grep -q 'Map State: IsViewable' &&
+               xwininfo -id "$w" 2>/dev/null | grep -q 'Width: 640' &&
+               [ "$(xwininfo -id "$w" | awk '/Height:/ {print $2}')" = 480 ]; then
+                GAME_WIN=$((w))
+                return 0
+            fi
+        done
+        [ "$SECONDS" -lt "$deadline" ] || fail "no game window after ${1:-30} s"
+        sleep 0.2
+    done
+}
+
+# start_game [VAR=value...]: launch_game, then wait for the window (30 s),
+# for the start-up lines to finish and for the first frame to be on screen
+# (the window is mapped, and black, before the loop draws into it).
+start_game() {
+    launch_game "$@"
+    wait_window 30
+    _game_looping() { grep -q '^Entering gameloop$' "$GAMEDIR/stdout.txt" || ! game_running; }
+    wait_until 60 _game_looping || fail "game did not reach its frame loop in 60 s"
+    game_running || fail "game exited during start-up"
+    _game_drawn() {
+        game_running || return 0
+        screenshot "$E2E_DIR/first_frame.png"
+        [ "$(mean_rgb "$E2E_DIR/first_frame.png" 640x480+0+0)" != "0 0 0" ]
+    }
+    wait_until 60 _game_drawn || fail "no frame drawn in 60 s"
+    game_running || fail "game exited during its first frame"
+}
+
+# wait_game_exit TIMEOUT_S: waits for the game to end; sets GAME_STATUS.
+# Fails (and kills the game) on timeout.
+wait_game_exit() {
+    _game_gone() { ! game_running; }
+    wait_until "$1" _game_gone || fail "game still running after $1 s"
+    GAME_STATUS=0
+    wait "$GAME_PID" || GAME_STATUS=$?
+    GAME_PID=""
+}
+
+# Stops the game if it still runs (TERM, then KILL after 5 s).
+stop_game() {
+    [ -n "$GAME_PID" ] || return 0
+    if game_running; then
+        kill "$GAME_PID" 2>/dev/null || true
+        _game_gone() { ! game_running; }
+        wait_until 5 _game_gone || kill -9 "$GAME_PID" 2>/dev/null || true
+    fi
+    wait "$GAME_PID" 2>/dev/null || true
+    GAME_PID=""
+}
+
+# Input goes through XTEST to the focused game window, as a real keyboard
+# would; the pointer is parked inside the window first so that focus stays
+# there without a window manager. Key names are X keysym names (w, space, Escape).
+_focus_game() {
+    [ -n "$GAME_WIN" ] || fail "no game window"
+    xdotool windowfocus --sync "$GAME_WIN" 2>/dev/null || xdotool windowfocus "$GAME_WIN"
+}
+key()     { _focus_game; xdotool key --delay 60 "$@"; }
+keydown() { _focus_game; xdotool keydown "$@"; }
+keyup()   { _focus_game; xdotool keyup "$@"; }
+
+# mousemove_window X Y: moves the pointer to window coordinates.
+mousemove_window() { xdotool mousemove --window "$GAME_WIN" "$1" "$2"; }
+
+# wm_close: asks the game window to close as a window manager would
+# (WM_DELETE_WINDOW). Uses the helper the build makes, else compiles it.
+wm_close() {
+    local helper="$VASKEL_BUILD/tests/wmclose"
+    if [ ! -x "$helper" ]; then
+        helper="$E2E_DIR/wmclose"
+        cc -o "$helper" "$VASKEL_SOURCE/tests/e2e/wmclose.c" -lX11 ||
+            skip "cannot build the wmclose helper"
+    fi
+    "$helper" "$GAME_WIN" || fail "wmclose failed"
+}
+
+# screenshot FILE: the game window's contents (640x480) as an image file.
+screenshot() {
+    [ -n "$GAME_WIN" ] || fail "no game window"
+    import -window "$GAME_WIN" "$1" 2>/dev/null || fail "screenshot failed"
+}
+
+# pixel FILE X Y -> "r g b" (0..255)
+pixel() {
+    convert "$1" -format "%[fx:int(255*p{$2,$3}.r+.5)] %[fx:int(255*p{$2,$3}.g+.5)] %[fx:int(255*p{$2,$3}.b+.5)]\n" info:
+}
+
+# mean_rgb FILE WxH+X+Y -> mean "r g b" (0..255) of that region
+mean_rgb() {
+    convert "$1" -crop "$2" +repage -format \
+        '%[fx:int(255*mean.r+.5)] %[fx:int(255*mean.g+.5)] %[fx:int(255*mean.b+.5)]\n' info:
+}
+
+# region_stddev FILE WxH+X+Y -> standard deviation of the region (0..255):
+# near 0 for a flat colour, large for a textured floor.
+region_stddev() {
+    convert "$1" -crop "$2" +repage -format '%[fx:int(255*standard_deviation+.5)]\n' info:
+}
+
+# dump_rgb FILE WxH+X+Y -> one line "x y r g b" per pixel, in window coordinates.
+dump_rgb() {
+    convert "$1" -crop "$2" +repage -depth 8 txt:- | awk -v geom="$2" '
+        BEGIN { split(geom, g, /[x+]/); ox = g[3]; oy = g[4] }
+        NR > 1 { gsub(/[(),:]/, " "); print $1 + ox, $2 + oy, $3, $4, $5 }'
+}
+
+# diff_pixels A B [WxH+X+Y] -> number of pixels of the region that differ by
+# more than 2 % between two screenshots.
+diff_pixels() {
+    local geom=${3:-640x480+0+0}
+    convert "$1" -crop "$geom" +repage "$E2E_DIR/diff_a.png"
+    convert "$2" -crop "$geom" +repage "$E2E_DIR/diff_b.png"
+    { compare -metric AE -fuzz 2% "$E2E_DIR/diff_a.png" "$E2E_DIR/diff_b.png" null: 2>&1 || true; } |
+        awk '{ printf "%d\n", $1 }'
+}
+
+# color_near "R G B" "R G B" TOL: true when every channel differs by at most TOL.
+color_near() {
+    local a b
+    read -r -a a <<<"$1"
+    read -r -a b <<<"$2"
+    local i d
+    for i in 0 1 2; do
+        d=$((a[i] - b[i]))
+        [ "${d#-}" -le "$3" ] || return 1
+    done
+}
+
+# assert_color WHAT "R G B" EXPECTED_RGB TOL
+assert_color() {
+    color_near "$2" "$3" "$4" || fail "$1: colour [$2] is not within $4 of [$3]"
+}

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Walking seen from outside: holding w moves the view forward (the far edge
+# of the floor comes nearer, so it drops on screen), and walking on past the
+# edge leaves a view with no floor in it.
+set -euo pipefail
+. "$(dirname "$0")/lib.sh"
+
+SKY="76 128 178"   # the clear colour (0.3, 0.5, 0.7)
+BELOW_LOGO=640x380+0+100
+
+start_xvfb
+make_gamedir
+start_game
+
+# First row, from y = 100 down, in column 100 that is not sky: the far edge
+# of the floor.
+far_edge_row() {
+    dump_rgb "$1" 1x380+100+100 | awk -v sky="$SKY" '
+        BEGIN { split(sky, s, " ") }
+        { d = 0; for (i = 1; i <= 3; i++) { v = $(i + 2) - s[i]; d += v < 0 ? -v : v }
+          if (d > 12 && !found) { row = $2; found = 1 } }
+        END { print found ? row : 480 }'
+}
+
+# The player starts in the air and falls onto the floor: wait for a still view.
+still_view() {
+    screenshot "$E2E_DIR/a.png"
+    sleep 0.3
+    screenshot "$E2E_DIR/b.png"
+    [ "$(diff_pixels "$E2E_DIR/a.png" "$E2E_DIR/b.png" "$BELOW_LOGO")" -eq 0 ]
+}
+wait_until 30 still_view || fail "the view never came to rest"
+cp "$E2E_DIR/b.png" "$E2E_DIR/standing.png"
+edge_before=$(far_edge_row "$E2E_DIR/standing.png")
+[ "$edge_before" -lt 400 ] || fail "no floor edge in view while standing (row $edge_before)"
+
+# Walk forward for a while; any number of frames from one up shows the move.
+keydown w
+sleep 1
+keyup w
+wait_until 30 still_view || fail "the view kept moving after w was released"
+cp "$E2E_DIR/b.png" "$E2E_DIR/walked.png"
+moved=$(diff_pixels "$E2E_DIR/standing.png" "$E2E_DIR/walked.png" "$BELOW_LOGO")
+edge_after=$(far_edge_row "$E2E_DIR/walked.png")
+note "floor: $moved pixels changed, far edge row $edge_before -> $edge_after"
+[ "$moved" -gt 5000 ] || fail "holding w did not move the view ($moved pixels changed)"
+[ "$edge_after" -gt "$edge_before" ] || fail "the far edge did not come nearer ($edge_before -> $edge_after)"
+
+# Walk on until no floor is left in the lower half: 32 units at 0.25 per
+# frame is over 120 frames, so poll rather than guess the frame rate.
+floor_gone() {
+    screenshot "$E2E_DIR/off.png"
+    [ "$(region_stddev "$E2E_DIR/off.png" 640x240+0+240)" -le 1 ]
+}
+keydown w
+if ! wait_until 60 floor_gone; then
+    keyup w
+    fail "still floor in view after holding w for 60 s"
+fi
+keyup w
+
+# Off the edge nothing catches the player: the view stays empty below the
+# horizon, in the sky colour.
+sleep 1
+screenshot "$E2E_DIR/fallen.png"
+[ "$(region_stddev "$E2E_DIR/fallen.png" 640x240+0+240)" -le 1 ] || fail "floor back in view after walking off"
+assert_color "lower half after walking off" "$(mean_rgb "$E2E_DIR/fallen.png" 640x240+0+240)" "$SKY" 4
+
+key Escape
+wait_game_exit 30
+assert_eq 0 "$GAME_STATUS" "exit status"
+echo "PASS"
