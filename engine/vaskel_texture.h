@@ -28,6 +28,9 @@ bool vkReadTGA(FILE* file, VK_TGA_IMAGE* image);
 int vkReadBmpPalette(FILE* file, unsigned char rgb[256][3]);
 
 // One image file as one OpenGL texture; texID 0 when loading failed.
+// Bitmaps go through SDL and are converted to 24-bit B, G, R when SDL hands
+// out another layout. Destroying a texture frees its pixel buffer but not its
+// GL name (the context may be gone by then).
 class VK_TEXTURE {
 public:
     VK_TEXTURE();
@@ -41,7 +44,7 @@ public:
     bool LoadTGA(const char* fileName);
 
     uint32_t texID = 0;
-    unsigned char* imageData = nullptr;  // Targa pixels, kept after upload
+    unsigned char* imageData = nullptr;  // Targa pixels (R, G, B(, A)), kept after upload
     uint32_t bpp = 0;
     uint32_t width = 0;
     uint32_t height = 0;

@@ -39,7 +39,6 @@ public:
 
     // Shallow traced walk on stderr: draws this entity unless it is a root,
     // its first child, and its next sibling unless it is the last child.
-    // Entities with null face textures must not be reached by it.
     virtual void Update(gEntity* unused);
     // 1.0 when each coordinate is at least the root's minus radius (signed,
     // one-sided), else 0.0; the result is stored in the root's isNear.

@@ -451,7 +451,7 @@ class Checker:
         plumbing = {"glBindFramebuffer", "glGetFloatv", "glGetIntegerv",
                     "glClearColor", "glClear", "glBlitFramebuffer", "glViewport",
                     "glScissor", "glGetError", "glXSwapBuffers",
-                    "glBindRenderbuffer", "glDisable", "glEnable"}
+                    "glBindRenderbuffer"}
         while self.peek() is not None and self.peek().name in plumbing:
             c = self.peek()
             if c.name == "glClear" and c.args != "GL_COLOR_BUFFER_BIT" and \
@@ -869,6 +869,7 @@ def main(argv):
                 ck.take()
                 ck.ignored += 1
             ck.gl = GLState()
+            ck.count = 0
         cursor, logo = check_startup(ck, tex_dir)
         state = {"walking": False, "walk_from": None, "prev_eye": None, "prev_want": None,
                  "steps": [], "splashtimer": 60, "splashalpha": 1.0,

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
@@ -75,5 +76,6 @@ int main(int argc, char** argv) {
     gltest::resetState();
     int rc = RUN_ALL_TESTS();
     SDL_Quit();
+    if (chdir("/") == 0) std::filesystem::remove_all(gltest::g_workDir);
     return rc;
 }

@@ -259,8 +259,8 @@ TEST_F(EntityTree, AttachToAnotherParentTakesTheSubtree) {
     EXPECT_EQ(G->parent, E2);
     delete Q;
     EXPECT_EQ(destroyed(), (Names{"Q", "G", "E2"}));
-    ASSERT_TRUE(treeOk(all()));
     E2 = new Node("E2");  // TearDown deletes the lone replacement
+    ASSERT_TRUE(treeOk(all()));
 }
 
 // Mended: these would corrupt or lose the tree; now they change nothing.
