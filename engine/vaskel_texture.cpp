@@ -46,6 +46,21 @@ bool isBgr24(const SDL_PixelFormat* f) {
            f->Gmask == kBgrGreen && f->Bmask == kBgrBlue;
 }
 
+// SDL 1.2 decodes every bitmap it understands to 8 (palette), 15, 16, 24
+// or 32 bits per pixel. A header whose bit count it cannot map (2048, 2049)
+// comes back as a surface of 0 or 1 bits per pixel at the header's size:
+// SDL's own converter crashes on the one and would allocate a full-size
+// image of nothing for the other.
+bool decodedDepth(const SDL_PixelFormat* f) {
+    switch (f->BitsPerPixel) {
+        case 8: return f->BytesPerPixel == 1 && f->palette;
+        case 15: case 16: return f->BytesPerPixel == 2;
+        case 24: return f->BytesPerPixel == 3;
+        case 32: return f->BytesPerPixel == 4;
+        default: return false;
+    }
+}
+
 // The upload reads three bytes per pixel as B, G, R. Anything else SDL
 // decodes (palettes, 16 and 32 bits, other mask orders) is converted first.
 // Takes ownership of surface; returns null if conversion fails.
@@ -189,6 +204,10 @@ void VK_TEXTURE::LoadBMP(const char* fileName) {
     vkLog(fileName, deb);
     vkLog("\n", deb);
 
+    if (surface && !decodedDepth(surface->format)) {
+        SDL_FreeSurface(surface);
+        surface = nullptr;
+    }
     if (surface) {
         fixLongHeaderPalette(fileName, surface);
         surface = toBgr24(surface);

@@ -1,3 +1,5 @@
+# shellcheck shell=bash disable=SC2034,SC2120
+# (variables and optional arguments here are for the scripts that source this)
 # Helpers for the end-to-end tests of the real program. Source it from a bash
 # script running under `set -euo pipefail`:
 #
@@ -113,9 +115,9 @@ _owns_display() {
 start_xvfb() {
     command -v Xvfb >/dev/null || skip "Xvfb not installed"
     command -v xdotool >/dev/null || skip "xdotool not installed"
-    local fdfile="$E2E_DIR/xvfb.display" attempt n
+    local fdfile="$E2E_DIR/xvfb.display" n
     _xvfb_settled() { grep -q '^[0-9]' "$fdfile" || ! kill -0 "$XVFB_PID" 2>/dev/null; }
-    for attempt in 1 2 3 4 5 6 7 8 9 10; do
+    for _ in 1 2 3 4 5 6 7 8 9 10; do
         n=$((200 + RANDOM % 30000))
         display_in_use "$n" && continue
         : >"$fdfile"
@@ -240,7 +242,8 @@ stop_game() {
 # there without a window manager. Key names are X keysym names (w, space, Escape).
 _focus_game() {
     [ -n "$GAME_WIN" ] || fail "no game window"
-    xdotool windowfocus --sync "$GAME_WIN" 2>/dev/null || xdotool windowfocus "$GAME_WIN"
+    timeout 10 xdotool windowfocus --sync "$GAME_WIN" 2>/dev/null ||
+        fail "cannot focus the game window"
 }
 key()     { _focus_game; xdotool key --delay 60 "$@"; }
 keydown() { _focus_game; xdotool keydown "$@"; }
@@ -264,7 +267,8 @@ wm_close() {
 # screenshot FILE: the game window's contents (640x480) as an image file.
 screenshot() {
     [ -n "$GAME_WIN" ] || fail "no game window"
-    import -window "$GAME_WIN" "$1" 2>/dev/null || fail "screenshot failed"
+    # import waits forever for a window that has gone away.
+    timeout 20 import -window "$GAME_WIN" "$1" 2>/dev/null || fail "screenshot failed"
 }
 
 # pixel FILE X Y -> "r g b" (0..255)

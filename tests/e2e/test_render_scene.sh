@@ -52,7 +52,7 @@ assert_color "crosshair corner (transparent)" "$(pixel "$shot" 312 232)" "$SKY" 
 # Logo, upright: the top of the V's left stroke is gold, below the V's point
 # is sky (an upside-down logo would swap the two).
 gold=$(pixel "$shot" 25 20)
-read -r r g b <<<"$gold"
+read -r r _ b <<<"$gold"
 [ "$r" -gt 200 ] && [ "$b" -lt 150 ] || fail "no gold logo stroke at (25, 20): $gold"
 assert_color "beside the logo's V" "$(pixel "$shot" 25 50)" "$SKY" "$TOL"
 

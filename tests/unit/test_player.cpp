@@ -1,78 +1,45 @@
-// Player movement, mouse turning and the camera, checked bit-exactly
-// against a small reference stepper written from the movement rules.
-#include <gtest/gtest.h>
+// Player movement, mouse turning and the camera. Vertical motion is checked
+// bit-exactly against a reference step written from the rules: double
+// constants on float state.
+#include "game_test_env.h"
 
 #include <algorithm>
 #include <cmath>
-#include <string>
-#include <vector>
-
-#include "../fake/fake.h"
-#include "game/game.h"
 
 namespace {
 
 const double PI_OVER_180 = 0.017453292519943295;
+const float STANDING = float(-0.3f - 0.1);  // the floor's -0.3, then gravity
 
-// The frame's vertical and angular rules, double arithmetic on float state.
-struct Ref {
-    float x = 0, y = 2, z = 0, yaw = 0, pitch = 0, mx = 0, my = 0, mz = 0;
-
-    void frame() {
-        if (mx > 0 && yaw < 360.0f) yaw = float(double(yaw) + double(mx));
-        else if (yaw >= 360.0f) yaw = 1.0f;
-        if (mx < 0 && yaw > 0.0f) yaw = float(double(yaw) + double(mx));
-        else if (yaw <= 0.0f) yaw = 359.0f;
-        if (my < 0 && pitch > -80.0f) pitch = float(double(pitch) + double(my));
-        if (my > 0 && pitch < 46.0f) pitch = float(double(pitch) + double(my));
-        if (mz > 0) {
-            y = float(double(y) + double(mz));
-            mz = float(double(mz) - 0.1);
-        }
-        if (mx > 0) mx = float(double(mx) - 0.5);
-        if (mx < 0) mx = float(double(mx) + 0.5);
-        if (my > 0) my = float(double(my) - 0.5);
-        if (my < 0) my = float(double(my) + 0.5);
-        bool inside = x > -32.0f && x < 32.0f && z > -32.0f && z < 32.0f;
-        if (double(y) < -0.3 && inside && y > -3.0f) y = -0.3f;
-        if (y > -64.0f) y = float(double(y) - 0.1);
+// One frame of the vertical rules: jump, floor, gravity.
+float refY(float y, float& mz, bool overFloor) {
+    if (mz > 0) {
+        y = float(double(y) + double(mz));
+        mz = float(double(mz) - 0.1);
     }
-};
+    if (double(y) < -0.3 && overFloor && y > -3.0f) y = -0.3f;
+    if (y > -64.0f) y = float(double(y) - 0.1);
+    return y;
+}
 
 class Player : public ::testing::Test {
 protected:
     void SetUp() override {
         fake::reset();
-        player_x = player_z = 0;
-        player_y = 2.0f;
-        yrot = xrot = mxvel = myvel = mzvel = 0;
-        SwitchFlag = false;
-        for (bool& k : Keys) k = false;
+        gametest::forgetGame();
     }
-    void TearDown() override {
-        for (bool& k : Keys) k = false;
-    }
+    void TearDown() override { gametest::forgetGame(); }
 
-    void load(const Ref& r) {
-        player_x = r.x; player_y = r.y; player_z = r.z;
-        yrot = r.yaw; xrot = r.pitch;
-        mxvel = r.mx; myvel = r.my; mzvel = r.mz;
-    }
-    // Runs one PlayerStep and the reference side by side.
-    void stepBoth(Ref& r) {
+    void stepBoth(float& y, float& mz, bool overFloor) {
         PlayerStep();
-        r.frame();
-        ASSERT_EQ(player_y, r.y);
-        ASSERT_EQ(yrot, r.yaw);
-        ASSERT_EQ(xrot, r.pitch);
-        ASSERT_EQ(mxvel, r.mx);
-        ASSERT_EQ(myvel, r.my);
-        ASSERT_EQ(mzvel, r.mz);
+        y = refY(y, mz, overFloor);
+        ASSERT_EQ(player_y, y);
+        ASSERT_EQ(mzvel, mz);
     }
     void stand() {
         player_y = -0.3f;
         PlayerStep();
-        ASSERT_EQ(player_y, float(-0.3f - 0.1));
+        ASSERT_EQ(player_y, STANDING);
     }
     void mouse(int x, int y, int dx, int dy) {
         fake::mouseX = x;
@@ -83,227 +50,126 @@ protected:
     }
 };
 
-TEST_F(Player, FirstFrameWithoutInputFlipsHeadingAndFallsOneStep) {
-    PlayerStep();
-    EXPECT_EQ(yrot, 359.0f);
+}  // namespace
+
+TEST_F(Player, CameraLooksAlongHeadingAndPitchFromEyeHeight) {
+    const struct {
+        float x, y, z, yaw, pitch;
+    } cases[] = {{0, float(2.0f - 0.1), 0, 359, 0}, {1.5f, -0.4f, -2, 30, -10}};
+    for (const auto& c : cases) {
+        player_x = c.x, player_y = c.y, player_z = c.z, yrot = c.yaw, xrot = c.pitch;
+        fake::clearCalls();
+        PlaceCamera();
+        ASSERT_EQ(fake::calls().size(), 1u);
+        EXPECT_EQ(fake::calls()[0].name, "gluLookAt");
+        double eyeY = double(c.y) + 1.7, yaw = double(c.yaw) * PI_OVER_180, pitch = double(c.pitch) * PI_OVER_180;
+        EXPECT_EQ(fake::calls()[0].args, (std::vector<double>{c.x, eyeY, c.z, c.x - std::sin(yaw), eyeY - std::tan(pitch),
+                                                              c.z - std::cos(yaw), 0, 1, 0}));
+    }
+}
+
+TEST_F(Player, FallFromTheStartLandsAndStandsAtMinus04) {
+    float y = player_y, mz = 0;
+    stepBoth(y, mz, true);
+    EXPECT_EQ(std::make_pair(yrot, xrot), std::make_pair(359.0f, 0.0f));  // the first frame flips the heading
     EXPECT_EQ(player_y, float(2.0f - 0.1));
-    EXPECT_EQ(xrot, 0.0f);
-    EXPECT_EQ(mzvel, 0.0f);
-}
-
-TEST_F(Player, CameraOnFirstFrameLooksDownNegativeZ) {
-    PlayerStep();
-    fake::clearCalls();
-    PlaceCamera();
-    ASSERT_EQ(fake::calls().size(), 1u);
-    const fake::Call& c = fake::calls()[0];
-    ASSERT_EQ(c.name, "gluLookAt");
-    double eyeY = double(float(2.0f - 0.1)) + 1.7;
-    double yaw = 359.0 * PI_OVER_180;
-    std::vector<double> expected{0, eyeY, 0, -std::sin(yaw), eyeY - std::tan(0.0), -std::cos(yaw), 0, 1, 0};
-    EXPECT_EQ(c.args, expected);
-    EXPECT_GT(c.args[3], 0.0);  // very slightly toward +x
-    EXPECT_LT(c.args[5], -0.99);
-}
-
-// Notes where in the GL log the world was drawn.
-struct MarkingCube : VK_CUBE {
-    size_t drawnAt = 0;
-    void Draw() override { drawnAt = fake::calls().size(); }
-};
-
-TEST_F(Player, GameDrawPlacesCameraThenWorldThenOverlay) {
-    tCursor = new VK_SPRITE();
-    sprLogo = new VK_SPRITE();
-    splashtimer = 0;
-    splashalpha = 0;
-    auto* cube = new MarkingCube;
-    lData[5] = cube;
-    GameDraw();
-    lData[5] = nullptr;
-    EXPECT_EQ(yrot, 359.0f);
-    EXPECT_EQ(player_y, float(2.0f - 0.1));
-
-    std::vector<std::string> names;
-    for (const fake::Call& c : fake::calls()) names.push_back(c.name);
-    ASSERT_FALSE(names.empty());
-    EXPECT_EQ(names.front(), "gluLookAt");
-    EXPECT_EQ(fake::count("gluLookAt"), 1u);
-    size_t firstOrtho = std::find(names.begin(), names.end(), "glOrtho") - names.begin();
-    EXPECT_EQ(cube->drawnAt, 1u);
-    EXPECT_LT(cube->drawnAt, firstOrtho);
-    // The overlay leaves the perspective the next frame's world is drawn with.
-    auto lastProjection = std::find_if(names.rbegin(), names.rend(), [](const std::string& n) {
-        return n == "glOrtho" || n == "gluPerspective";
-    });
-    ASSERT_NE(lastProjection, names.rend());
-    EXPECT_EQ(*lastProjection, "gluPerspective");
-    delete cube;
-    delete tCursor;
-    delete sprLogo;
-    tCursor = sprLogo = nullptr;
-}
-
-TEST_F(Player, FallFromStartReachesTheFloorAndStands) {
-    Ref r;
-    int frames = 0;
-    while (player_y != float(-0.3f - 0.1) && frames < 100) {
-        stepBoth(r);
-        frames++;
-    }
-    EXPECT_GE(frames, 22);
-    EXPECT_LE(frames, 25);
-    for (int i = 0; i < 5; i++) {
-        stepBoth(r);
-        EXPECT_EQ(player_y, float(-0.3f - 0.1));
-    }
-}
-
-TEST_F(Player, JumpRisesAboutOneAndAHalfAndLands) {
-    stand();
-    Keys[32] = true;
-    GameKeyStep();
-    Keys[32] = false;
-    EXPECT_EQ(mzvel, 0.6f);
-
-    Ref r;
-    r.y = player_y;
-    r.yaw = yrot;
-    r.mz = 0.6f;
-    const double rough[] = {0.1, 0.5, 0.8, 1.0, 1.1, 1.1};
-    float peak = player_y;
-    int frames = 0;
-    for (; frames < 6; frames++) {
-        stepBoth(r);
-        peak = std::max(peak, player_y);
-        EXPECT_NEAR(player_y, rough[frames], 1e-5) << "frame " << frames + 1;
-    }
-    while (player_y != float(-0.3f - 0.1) && frames < 60) {
-        stepBoth(r);
-        peak = std::max(peak, player_y);
-        frames++;
-    }
-    EXPECT_NEAR(peak - float(-0.3f - 0.1), 1.5, 1e-5);
-    EXPECT_GE(frames, 19);
-    EXPECT_LE(frames, 22);
-    EXPECT_NEAR(mzvel, -0.1, 1e-6);
-    stepBoth(r);
-    EXPECT_EQ(player_y, float(-0.3f - 0.1));
-}
-
-TEST_F(Player, SpaceInTheAirDoesNothingAndRestartsAfterLanding) {
-    stand();
-    Keys[32] = true;
-    GameKeyStep();
-    PlayerStep();
     int frames = 1;
-    while (player_y > -0.3 && frames < 60) {
-        float before = mzvel;
-        GameKeyStep();
-        EXPECT_EQ(mzvel, before) << "frame " << frames;
-        PlayerStep();
-        frames++;
+    for (; player_y != STANDING && frames < 100; frames++) stepBoth(y, mz, true);
+    EXPECT_EQ(frames, 24);
+    for (int i = 0; i < 5; i++) {
+        stepBoth(y, mz, true);
+        EXPECT_EQ(player_y, STANDING);
     }
-    ASSERT_LT(frames, 60);
+}
+
+TEST_F(Player, JumpRisesAboutOneAndAHalfFrameByFrameAndLands) {
+    stand();
+    Keys[32] = true;  // held throughout: it acts only on the ground
+    GameKeyStep();
+    EXPECT_EQ(mzvel, 0.6f);
+    float y = player_y, mz = mzvel, peak = y;
+    const double rough[] = {0.1, 0.5, 0.8, 1.0, 1.1, 1.1};
+    int frames = 0;
+    for (; (player_y != STANDING || frames == 0) && frames < 60; frames++) {
+        if (player_y > -0.3) {
+            GameKeyStep();
+            ASSERT_EQ(mzvel, mz) << "space in the air, frame " << frames;
+        }
+        stepBoth(y, mz, true);
+        if (frames < 6) {
+            EXPECT_NEAR(player_y, rough[frames], 1e-5) << "frame " << frames + 1;
+        }
+        peak = std::max(peak, player_y);
+    }
+    EXPECT_NEAR(peak - STANDING, 1.5, 1e-5);
+    EXPECT_EQ(frames, 21);
+    EXPECT_NEAR(mzvel, -0.1, 1e-6);
     GameKeyStep();
     EXPECT_EQ(mzvel, 0.6f);
 }
 
-TEST_F(Player, KeysMoveRelativeToHeading) {
-    struct Case {
+TEST_F(Player, KeysMoveRelativeToHeadingEachFromWhereTheLastLeft) {
+    const struct {
         std::vector<int> keys;
         float yaw;
-    };
-    const Case cases[] = {
-        {{'w'}, 0}, {{'s'}, 0}, {{'d'}, 0}, {{'a'}, 0}, {{'w'}, 37.5f},
+    } cases[] = {
+        {{'w'}, 0},      {{'s'}, 0},         {{'d'}, 0},      {{'a'}, 0},         {{'w'}, 37.5f},
         {{'w', 's'}, 0}, {{'w', 's'}, 37.5f}, {{'w', 'd'}, 0}, {{'s', 'a'}, 123},
     };
-    for (const Case& c : cases) {
+    const int order[] = {'w', 's', 'd', 'a'};
+    const double offset[] = {0, 0, -90, 90}, sign[] = {-1, 1, -1, -1};
+    for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.keys.size()) + " keys at yaw " + std::to_string(c.yaw));
         for (bool& k : Keys) k = false;
+        for (int k : c.keys) Keys[k] = true;
         player_x = 1.5f;
         player_z = -2.25f;
         yrot = c.yaw;
-        double x = player_x, z = player_z;
-        // Reference: each key in table order, each from the previous result.
-        const int order[] = {'w', 's', 'd', 'a'};
-        const double offset[] = {0, 0, -90, 90};
-        const double sign[] = {-1, 1, -1, -1};
-        for (int k : c.keys) Keys[k] = true;
+        float x = player_x, z = player_z;
         for (int i = 0; i < 4; i++) {
             if (!Keys[order[i]]) continue;
             double a = (double(c.yaw) + offset[i]) * PI_OVER_180;
-            x = float(float(x) + sign[i] * 0.25 * std::sin(a));
-            z = float(float(z) + sign[i] * 0.25 * std::cos(a));
+            x = float(x + sign[i] * 0.25 * std::sin(a));
+            z = float(z + sign[i] * 0.25 * std::cos(a));
         }
         GameKeyStep();
-        EXPECT_EQ(player_x, float(x));
-        EXPECT_EQ(player_z, float(z));
+        EXPECT_EQ(player_x, x);
+        EXPECT_EQ(player_z, z);
     }
+    // Forward is -z and right is +x at heading 0.
+    for (bool& k : Keys) k = false;
+    player_x = player_z = yrot = 0;
+    Keys['w'] = Keys['d'] = true;
+    GameKeyStep();
+    EXPECT_EQ(std::make_pair(player_x, player_z), std::make_pair(0.25f, -0.25f));
 }
 
-TEST_F(Player, KeyDirectionsAtHeadingZero) {
-    player_x = player_z = 0;
-    Keys['w'] = true;
-    GameKeyStep();
-    EXPECT_EQ(player_x, 0.0f);
-    EXPECT_EQ(player_z, -0.25f);
-
-    player_z = 0;
-    Keys['w'] = false;
-    Keys['d'] = true;
-    GameKeyStep();
-    EXPECT_EQ(player_x, 0.25f);
-    EXPECT_NEAR(player_z, 0.0, 1e-7);
-
-    player_x = player_z = 0;
-    Keys['w'] = Keys['s'] = true;
-    Keys['d'] = false;
-    GameKeyStep();
-    EXPECT_EQ(player_x, 0.0f);
-    EXPECT_EQ(player_z, 0.0f);
-
-    player_x = player_z = 0;
-    Keys['s'] = false;
-    Keys['d'] = true;
-    GameKeyStep();
-    EXPECT_NEAR(std::hypot(player_x, player_z), 0.3536, 1e-4);
-}
-
-TEST_F(Player, MouseCountsOnlyTheSignOfMotion) {
+TEST_F(Player, MouseCountsOnlyTheSignOfMotionUpToFourAndDampsByHalf) {
     yrot = 10;
     mouse(300, 200, 100, 0);
     EXPECT_EQ(mxvel, -1.0f);
-    mxvel = 0;
     mouse(300, 200, 1, 0);
-    EXPECT_EQ(mxvel, -1.0f);
-
-    PlayerStep();
-    EXPECT_EQ(yrot, 9.0f);
-    EXPECT_EQ(mxvel, -0.5f);
-    PlayerStep();
-    EXPECT_EQ(yrot, 8.5f);
+    EXPECT_EQ(mxvel, -2.0f);
+    for (float want : {8.0f, 6.5f, 5.5f, 5.0f, 5.0f}) {
+        PlayerStep();
+        EXPECT_EQ(yrot, want);
+    }
     EXPECT_EQ(mxvel, 0.0f);
-    PlayerStep();
-    EXPECT_EQ(yrot, 8.5f);
 
     mouse(300, 200, -3, 5);
     EXPECT_EQ(mxvel, 1.0f);
     EXPECT_EQ(myvel, 1.0f);
     mouse(300, 200, 0, -7);
     EXPECT_EQ(myvel, 0.0f);
-    EXPECT_TRUE(fake::texts("SDL_WarpMouse").empty());
-}
-
-TEST_F(Player, MouseVelocityStopsAtFour) {
     for (int i = 0; i < 6; i++) mouse(300, 200, 5, 5);
     EXPECT_EQ(mxvel, -4.0f);
     EXPECT_EQ(myvel, 4.0f);
-    mxvel = -3.5f;
+    mxvel = -3.5f;  // the limit is tested before the step
     myvel = 3.5f;
     mouse(300, 200, 5, 5);
     EXPECT_EQ(mxvel, -4.5f);
     EXPECT_EQ(myvel, 4.5f);
+    EXPECT_TRUE(fake::texts("SDL_WarpMouse").empty());
 }
 
 TEST_F(Player, EdgeWarpsIgnoreOnlyTheNextHorizontalMotion) {
@@ -316,12 +182,10 @@ TEST_F(Player, EdgeWarpsIgnoreOnlyTheNextHorizontalMotion) {
     EXPECT_EQ(mxvel, -1.0f);
     EXPECT_EQ(fake::texts("SDL_WarpMouse"), std::vector<std::string>{"SDL_WarpMouse(2, 120)"});
     EXPECT_TRUE(SwitchFlag);
-
     mouse(2, 130, -636, 3);  // the warp's own jump
     EXPECT_EQ(mxvel, -1.0f);
     EXPECT_EQ(myvel, 1.0f);
     EXPECT_FALSE(SwitchFlag);
-
     mouse(3, 130, -1, 0);
     EXPECT_EQ(mxvel, 0.0f);
 
@@ -335,91 +199,57 @@ TEST_F(Player, EdgeWarpsIgnoreOnlyTheNextHorizontalMotion) {
     EXPECT_EQ(myvel, 0.0f);
 }
 
-TEST_F(Player, PitchOvershootsItsLimitOnceAndStays) {
-    xrot = -79;
-    myvel = -4;
-    PlayerStep();
-    EXPECT_EQ(xrot, -83.0f);
-    EXPECT_EQ(myvel, -3.5f);
-    PlayerStep();
-    EXPECT_EQ(xrot, -83.0f);
-
-    xrot = 45;
-    myvel = 4.5f;
-    PlayerStep();
-    EXPECT_EQ(xrot, 49.5f);
-    PlayerStep();
-    EXPECT_EQ(xrot, 49.5f);
+// Heading wraps by assignment one frame after passing 360 or 0; pitch
+// changes only inside its limits, so one step overshoots them.
+TEST_F(Player, HeadingWrapsOneFrameLatePitchOvershootsOnceAndStays) {
+    const struct {
+        float yaw, pitch, mx, my, yaw1, pitch1, yaw2, pitch2;
+    } cases[] = {
+        {359.5f, -79, 1, -4, 360.5f, -83, 1, -83},
+        {0.5f, 45, -1, 4.5f, -0.5f, 49.5f, 359, 49.5f},
+    };
+    for (const auto& c : cases) {
+        yrot = c.yaw, xrot = c.pitch, mxvel = c.mx, myvel = c.my;
+        PlayerStep();
+        EXPECT_EQ(std::make_pair(yrot, xrot), std::make_pair(c.yaw1, c.pitch1));
+        EXPECT_EQ(myvel, c.my - std::copysign(0.5f, c.my));
+        PlayerStep();
+        EXPECT_EQ(std::make_pair(yrot, xrot), std::make_pair(c.yaw2, c.pitch2));
+    }
 }
 
-TEST_F(Player, HeadingWrapsOneFrameLate) {
-    yrot = 359.5f;
-    mxvel = 1;
-    PlayerStep();
-    EXPECT_EQ(yrot, 360.5f);
-    PlayerStep();
-    EXPECT_EQ(yrot, 1.0f);
-
-    yrot = 0.5f;
-    mxvel = -1;
-    PlayerStep();
-    EXPECT_EQ(yrot, -0.5f);
-    PlayerStep();
-    EXPECT_EQ(yrot, 359.0f);
-}
-
-TEST_F(Player, WalkingOffTheSquareFallsToTheLimit) {
+TEST_F(Player, OffTheSquareTheFloorCatchesOnlyAboveMinus3AndTheFallStopsNearMinus64) {
     stand();
     player_x = 31.9f;
     yrot = 270;
     Keys['w'] = true;
     GameKeyStep();
     Keys['w'] = false;
-    EXPECT_EQ(player_x, float(31.9f + 0.25));
-    EXPECT_NEAR(player_x, 32.15, 1e-5);
-
-    Ref r;
-    r.x = player_x;
-    r.y = player_y;
-    r.yaw = yrot;
-    float last = player_y;
-    for (int i = 0; i < 700; i++) {
-        stepBoth(r);
-        if (player_y > -63.9) {
-            EXPECT_EQ(player_y, float(double(last) - 0.1)) << "frame " << i;
-        }
-        last = player_y;
-    }
-    EXPECT_LE(player_y, -64.0f);
-    EXPECT_NEAR(player_y, -64.1, 0.01);
-    PlayerStep();
-    EXPECT_EQ(player_y, last);
-
-    // Back inside the square far below: the floor no longer catches.
-    player_x = 0;
-    PlayerStep();
-    EXPECT_EQ(player_y, last);
-}
-
-TEST_F(Player, WalkingBackInAboveMinusThreeLandsAtOnce) {
-    stand();
-    player_x = 32.15f;
-    for (int i = 0; i < 5; i++) PlayerStep();
+    EXPECT_EQ(player_x, float(31.9f + 0.25));  // 32.15: off the square
+    float y = player_y, mz = 0;
+    for (int i = 0; i < 5; i++) stepBoth(y, mz, false);
     EXPECT_NEAR(player_y, -0.9, 1e-5);
-    player_x = 31.9f;
-    PlayerStep();
-    EXPECT_EQ(player_y, float(-0.3f - 0.1));
 
+    player_x = 31.9f;  // back in above -3: landed at once
+    PlayerStep();
+    EXPECT_EQ(player_y, STANDING);
     player_z = -32.0f;  // the edge itself is outside
     PlayerStep();
     EXPECT_NEAR(player_y, -0.5, 1e-6);
     player_z = 0;
     player_y = -2.95f;
     PlayerStep();
-    EXPECT_EQ(player_y, float(-0.3f - 0.1));
+    EXPECT_EQ(player_y, STANDING);
     player_y = -3.0f;
     PlayerStep();
     EXPECT_EQ(player_y, float(-3.0f - 0.1));
-}
 
-}  // namespace
+    player_x = 32.15f;
+    y = player_y;
+    for (int i = 0; i < 700; i++) stepBoth(y, mz, false);
+    EXPECT_LE(player_y, -64.0f);
+    EXPECT_NEAR(player_y, -64.1, 0.01);
+    player_x = 0;  // back over the square far below: it no longer catches
+    PlayerStep();
+    EXPECT_EQ(player_y, y);
+}

@@ -8,6 +8,7 @@
 
 #include "../fake/fake.h"
 #include "game/game.h"
+#include "game_test_env.h"
 
 namespace {
 
@@ -15,101 +16,72 @@ class Ray : public ::testing::Test {
 protected:
     void SetUp() override {
         fake::reset();
+        gametest::forgetGame();
+        player_y = 0;
         testroot = new gEntity(0, 0, 0);
         Texture_Obsidian = new VK_TEXTURE();
-        player_x = player_y = player_z = 0;
-        yrot = xrot = 0;
     }
     void TearDown() override {
         delete testroot;  // takes the tiles with it
         delete Texture_Obsidian;
-        testroot = nullptr;
-        Texture_Obsidian = nullptr;
-        player_y = 2;
-        yrot = xrot = 0;
-    }
-
-    static void expectTileAt(gEntity* tile, float x, float y, float z) {
-        ASSERT_NE(tile, nullptr);
-        EXPECT_EQ(tile->x, x);
-        EXPECT_EQ(tile->y, y);
-        EXPECT_EQ(tile->z, z);
-        EXPECT_TRUE(tile->blended);
-        EXPECT_EQ(tile->texBottom, Texture_Obsidian);
-        EXPECT_EQ(tile->texTop, Texture_Obsidian);
-        EXPECT_EQ(tile->texSide, Texture_Obsidian);
-        EXPECT_FALSE(tile->HasSibling());
-    }
-
-    bool traceFrom(float yaw, float pitch) {
-        yrot = yaw;
-        xrot = pitch;
-        testroot->isNear = !testroot->isNear;  // so a missing write shows
-        TraceRay();
-        return testroot->isNear;
+        gametest::forgetGame();
     }
 };
 
-TEST_F(Ray, TilesFormOneBlendedChain) {
-    AddObsid_Tile(0, -1, 0);
-    AddObsid_Tile(0, 2, 0);
-    gEntity* first = testroot->firstChild;
-    expectTileAt(first, 0, -1, 0);
-    EXPECT_EQ(first->parent, testroot);
-    gEntity* second = first->firstChild;
-    expectTileAt(second, 0, 2, 0);
-    EXPECT_EQ(second->parent, first);
-    EXPECT_EQ(testroot->FindHead(), second);
+}  // namespace
+
+TEST_F(Ray, TilesFormOneBlendedChainBelowTheRoot) {
+    const float at[3][3] = {{0, -1, 0}, {0, 2, 0}, {0.5f, -1.25f, 3.75f}};
+    gEntity* parent = testroot;
+    for (const auto& p : at) {
+        AddObsid_Tile(p[0], p[1], p[2]);
+        gEntity* tile = parent->firstChild;
+        ASSERT_NE(tile, nullptr);
+        EXPECT_EQ((std::vector<float>{tile->x, tile->y, tile->z}), (std::vector<float>{p[0], p[1], p[2]}));
+        EXPECT_TRUE(tile->blended);
+        EXPECT_TRUE(tile->texBottom == Texture_Obsidian && tile->texTop == Texture_Obsidian &&
+                    tile->texSide == Texture_Obsidian);
+        EXPECT_FALSE(tile->HasSibling() || tile->HasChild());
+        EXPECT_EQ(testroot->FindHead(), tile);
+        parent = tile;
+    }
     EXPECT_FALSE(testroot->blended);
-    EXPECT_FALSE(testroot->HasSibling());
-
-    AddObsid_Tile(0.5f, -1.25f, 3.75f);
-    gEntity* third = second->firstChild;
-    expectTileAt(third, 0.5f, -1.25f, 3.75f);
-    EXPECT_EQ(third->parent, second);
-    EXPECT_FALSE(third->HasChild());
-    EXPECT_EQ(testroot->FindHead(), third);
 }
 
-TEST_F(Ray, TraceTestsAPointOneAndAQuarterAhead) {
-    EXPECT_FALSE(traceFrom(0, 0));   // (0, 0, -1.25): 1.25 beyond the radius
-    EXPECT_TRUE(traceFrom(180, 0));  // (0, 0, 1.25): on the near side of the one-sided test
-}
-
-TEST_F(Ray, TraceStartsAtTheFeetAndPitchDownLowersIt) {
-    // The root one unit up: a ray at eye height would count as near.
-    testroot->y = 1.0f;
-    EXPECT_FALSE(traceFrom(180, 0));
-
-    // Looking down 10 degrees lowers the end by 1.25 * tan(10) = 0.22.
-    testroot->y = 0.3f;
-    EXPECT_FALSE(traceFrom(180, 10));
-    EXPECT_TRUE(traceFrom(180, -10));
+// The ray runs 1.25 ahead from the feet, not the eye, and pitch tilts it.
+TEST_F(Ray, TraceTestsAPointOneAndAQuarterAheadOfTheFeet) {
+    const struct {
+        float yaw, pitch, rootY;
+        bool near;
+    } cases[] = {
+        {0, 0, 0, false},     // (0, 0, -1.25): beyond the radius
+        {180, 0, 0, true},    // (0, 0, 1.25): on the near side of the one-sided test
+        {180, 0, 1, false},   // a ray at eye height would count as near
+        {180, 10, 0.3f, false},  // looking down lowers the end by 1.25 * tan(10) = 0.22
+        {180, -10, 0.3f, true},
+    };
+    for (const auto& c : cases) {
+        yrot = c.yaw;
+        xrot = c.pitch;
+        testroot->y = c.rootY;
+        testroot->isNear = !c.near;  // so a missing write shows
+        TraceRay();
+        EXPECT_EQ(testroot->isNear, c.near) << c.yaw << ", " << c.pitch << ", " << c.rootY;
+    }
 }
 
 TEST_F(Ray, RayPointDrawsARedSegmentInEyeSpace) {
-    fake::clearCalls();
     RayPoint(0, 0, 0, 0, 0);
-    EXPECT_EQ(fake::texts(), (std::vector<std::string>{
-                                 "glPushMatrix()", "glLoadIdentity()", "glBegin(GL_LINE_LOOP)",
-                                 "glColor3f(1, 0, 0)", "glVertex3f(0, 1.7, 0)", "glVertex3f(0, 1.7, -0.5)",
-                                 "glEnd()", "glPopMatrix()"}));
-}
-
-TEST_F(Ray, RayPointRoundsEachCoordinateOnce) {
+    EXPECT_EQ(fake::texts(), (std::vector<std::string>{"glPushMatrix()", "glLoadIdentity()", "glBegin(GL_LINE_LOOP)",
+                                                       "glColor3f(1, 0, 0)", "glVertex3f(0, 1.7, 0)",
+                                                       "glVertex3f(0, 1.7, -0.5)", "glEnd()", "glPopMatrix()"}));
+    // Each coordinate is computed in double and rounded to float once.
     fake::clearCalls();
     RayPoint(1.5f, -0.4f, 2.0f, 90, 30);
-    std::vector<fake::Call> vertices;
-    for (const fake::Call& c : fake::calls())
-        if (c.name == "glVertex3f") vertices.push_back(c);
-    ASSERT_EQ(vertices.size(), 2u);
-    double eyeY = double(-0.4f) + 1.7;
-    EXPECT_EQ(vertices[0].args, (std::vector<double>{1.5, double(float(eyeY)), 2.0}));
-    const double k = 0.017453292519943295;
-    EXPECT_EQ(vertices[1].args, (std::vector<double>{double(float(1.5 - std::sin(90 * k) * 0.5)),
-                                                     double(float(eyeY - std::tan(30 * k) * 0.5)),
-                                                     double(float(2.0 - std::cos(90 * k) * 0.5))}));
-    EXPECT_NEAR(vertices[1].args[0], 1.0, 1e-7);
+    ASSERT_EQ(fake::calls().size(), 8u);
+    const double eyeY = double(-0.4f) + 1.7, k = 0.017453292519943295;
+    EXPECT_EQ(fake::calls()[4].args, (std::vector<double>{1.5, float(eyeY), 2.0}));
+    EXPECT_EQ(fake::calls()[5].args, (std::vector<double>{float(1.5 - std::sin(90 * k) * 0.5),
+                                                          float(eyeY - std::tan(30 * k) * 0.5),
+                                                          float(2.0 - std::cos(90 * k) * 0.5)}));
 }
-
-}  // namespace

@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# Floods of input between two frames. The game is stopped (SIGSTOP) while
+# the events are sent and continued afterwards, so the whole flood waits in
+# the queue for one pass of event dispatch:
+#   - 10,000 mouse motions, across the window's edges (warps included);
+#   - 1,000 key events, most of them keys whose SDL codes lie beyond the
+#     256-entry key table (function, cursor, keypad and modifier keys);
+#   - a window close (WM_DELETE_WINDOW) amid other events: status 0;
+#   - Escape amid other events: status 0.
+# After each flood the program must still be running and drawing.
+set -euo pipefail
+. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/hostile_common.sh"
+
+start_xvfb
+
+pause_game() { kill -STOP "$GAME_PID"; }
+resume_game() { kill -CONT "$GAME_PID"; }
+
+# motions N: N pointer moves inside the window, sweeping x over 0..639 so
+# that both edge warps fire, in one xdotool call.
+motions() {
+    local args=() i
+    for ((i = 0; i < $1; i++)); do
+        args+=(mousemove --window "$GAME_WIN" $(((i * 37) % 640)) $((100 + (i * 13) % 280)))
+    done
+    xdotool "${args[@]}"
+}
+
+# X keysyms whose SDL 1.2 codes are 256..322, plus ordinary keys.
+WIDE_KEYS=(F1 F2 F3 F4 F5 F6 F7 F8 F9 F10 F11 F12 Up Down Left Right Insert Home End
+    Prior Next Num_Lock Caps_Lock Scroll_Lock Shift_L Shift_R Control_L Control_R
+    Alt_L Alt_R Meta_L Super_L Super_R Mode_switch Multi_key Print Menu Undo
+    KP_0 KP_5 KP_9 KP_Enter KP_Add KP_Divide)
+PLAIN_KEYS=(w a s d space n x 1)
+
+# key_burst N: N key presses, each followed by its release (2N events).
+key_burst() {
+    local keys=() i all=("${WIDE_KEYS[@]}" "${PLAIN_KEYS[@]}")
+    for ((i = 0; i < $1; i++)); do keys+=("${all[i % ${#all[@]}]}"); done
+    xdotool key --delay 0 "${keys[@]}"
+}
+
+new_case motion-flood
+start_game
+_focus_game
+pause_game
+motions 10000
+resume_game
+assert_drawing 30
+escape_exits_zero
+
+new_case key-flood
+start_game
+_focus_game
+pause_game
+key_burst 500
+resume_game
+assert_drawing 30
+escape_exits_zero
+
+# SDL 1.2 holds at most 127 events; what arrives while its queue is full is
+# dropped, a close request or a key release included. The batches below keep
+# the close and the Escape within the first 127 events and flood after them.
+new_case close-amid-events
+start_game
+_focus_game
+pause_game
+xdotool keydown w
+motions 60
+key_burst 20
+wm_close
+key_burst 200
+motions 500
+xdotool keyup w
+resume_game
+wait_game_exit 30
+assert_eq 0 "$GAME_STATUS" "[$CASE] exit status after the close request"
+assert_eq "Engine destroyed. Exiting." "$(tail -n 1 "$GAMEDIR/SK_ENGINE.txt")" "[$CASE] last engine log line"
+
+new_case escape-amid-events
+start_game
+_focus_game
+pause_game
+motions 60
+key_burst 20
+xdotool key --delay 0 Escape
+key_burst 200
+motions 500
+resume_game
+wait_game_exit 30
+assert_eq 0 "$GAME_STATUS" "[$CASE] exit status after Escape"
+
+# After a flood that overflowed the queue, a close request in a later frame
+# still ends the program.
+new_case close-after-flood
+start_game
+_focus_game
+pause_game
+motions 10000
+key_burst 500
+resume_game
+assert_drawing 30
+wm_close
+wait_game_exit 30
+assert_eq 0 "$GAME_STATUS" "[$CASE] exit status after the close request"
+echo PASS
