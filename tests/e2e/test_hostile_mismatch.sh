@@ -23,7 +23,10 @@ for f in "${TGAS[@]}"; do
     assert_image_logs "$f"
 done
 
-for f in "${BMPS[@]}"; do
+# sdl12-compat allocates and clears the whole claimed image (12 GB, half a
+# minute) before it gives up, so the huge bitmaps run on classic SDL only.
+[ "${VASKEL_SDL:-classic}" = compat ] && huge_bmps=() || huge_bmps=("${BMPS[@]}")
+for f in "${huge_bmps[@]+"${huge_bmps[@]}"}"; do
     new_case "huge-$f"
     huge_bmp 65535 65535 >"$GAMEDIR/textures/$f"
     run_case

@@ -14,8 +14,6 @@ namespace gltest {
 
 static std::string g_workDir;
 
-const std::string& workDir() { return g_workDir; }
-
 std::array<int, 3> pixel(int x, int y) {
     unsigned char p[4] = {0, 0, 0, 0};
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -25,18 +23,16 @@ std::array<int, 3> pixel(int x, int y) {
 }
 
 std::vector<unsigned char> readScreen() {
-    std::vector<unsigned char> raw(640 * 480 * 3), out(640 * 480 * 3);
+    std::vector<unsigned char> out(640 * 480 * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, 640, 480, GL_RGB, GL_UNSIGNED_BYTE, raw.data());
-    for (int row = 0; row < 480; row++)
-        std::copy(raw.begin() + (479 - row) * 1920, raw.begin() + (480 - row) * 1920, out.begin() + row * 1920);
+    glReadPixels(0, 0, 640, 480, GL_RGB, GL_UNSIGNED_BYTE, out.data());
     return out;
 }
 
 void resetState() {
-    GLenum off[] = {GL_BLEND, GL_LIGHTING, GL_LIGHT1, GL_FOG, GL_COLOR_MATERIAL, GL_TEXTURE_2D, GL_CULL_FACE};
-    for (GLenum cap : off) glDisable(cap);
+    for (GLenum cap : {GL_BLEND, GL_LIGHTING, GL_LIGHT1, GL_FOG, GL_COLOR_MATERIAL, GL_TEXTURE_2D, GL_CULL_FACE})
+        glDisable(cap);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
     glShadeModel(GL_SMOOTH);

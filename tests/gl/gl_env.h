@@ -1,8 +1,8 @@
 #pragma once
 
 // Shared set-up for the real-rendering tests: one 640x480 OpenGL window
-// opened through SDL 1.2 on the X display that xvfb-run provides, and the
-// tests run in a scratch working directory so log files land there.
+// opened through SDL 1.2 on the private X display tests/with-xvfb.sh starts; the
+// tests run in a scratch working directory, so log files land there.
 
 #include <GL/gl.h>
 
@@ -12,13 +12,10 @@
 
 namespace gltest {
 
-// The scratch directory the tests run in (the current directory).
-const std::string& workDir();
-
 // RGB of the pixel at window coordinates (x, y), y counted from the top.
 std::array<int, 3> pixel(int x, int y);
 
-// The whole colour buffer as RGB rows, top row first.
+// The whole colour buffer as RGB rows, bottom row first.
 std::vector<unsigned char> readScreen();
 
 // The state the engine's initGL leaves: depth test, identity matrices,

@@ -70,3 +70,12 @@ TEST(FuzzRegression, BitmapDecodedToZeroBitsIsRefused) {
     expectRefused("fuzz_bits2048_found.bmp", std::string(reinterpret_cast<const char*>(found), sizeof found));
     expectRefused("fuzz_bits2048.bmp", bitmap(8, 2, 2048, 64));
 }
+
+// A size whose surface allocation wraps to an absurd request: SDL's calloc
+// fails and the load fails with it, no crash.
+TEST(FuzzRegression, BitmapWhoseSurfaceCannotBeAllocatedIsRefused) {
+    const unsigned char bytes[] = {0x42, 0x4d, 0x26, 0x23, 0x00, 0x00, 0x94, 0x00, 0x00, 0x00, 0x00, 0x3d,
+                                   0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00, 0x3d,
+                                   0xff, 0xff, 0xff, 0x01, 0x23, 0x00, 0x00, 0x00, 0x00, 0x00};
+    expectRefused("fuzz_wrapped_size.bmp", std::string(reinterpret_cast<const char*>(bytes), sizeof bytes));
+}

@@ -39,10 +39,10 @@ const unsigned kNoTex[3] = {0, 0, 0};
 
 std::string bind(unsigned name) { return "glBindTexture(GL_TEXTURE_2D, " + std::to_string(name) + ")"; }
 
-// Faces from `first` on at integer position (x, y, z), each after its bind.
-void appendFaces(Texts& out, int first, int x, int y, int z, const unsigned* names = kTexName) {
-    for (int i = first; i < 6; i++) {
-        const Face& f = kExpectedFaces[i];
+// The six faces at integer position (x, y, z), each after its bind.
+Texts faces(int x, int y, int z, const unsigned* names = kTexName) {
+    Texts out;
+    for (const Face& f : kExpectedFaces) {
         out.push_back(bind(names[f.tex]));
         out.push_back("glBegin(GL_QUADS)");
         out.push_back(std::string("glNormal3f(") + f.normal + ")");
@@ -53,27 +53,24 @@ void appendFaces(Texts& out, int first, int x, int y, int z, const unsigned* nam
         }
         out.push_back("glEnd()");
     }
+    return out;
 }
 
 // Draw binds the bottom texture once, before the blend state.
 Texts expectedDraw(int x, int y, int z, bool blended, const unsigned* names = kTexName) {
-    Texts faces;
-    appendFaces(faces, 0, x, y, z, names);
-    Texts out{faces[0]};
-    if (blended) {
-        out.push_back("glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA)");
-        out.push_back("glEnable(GL_BLEND)");
-    } else {
-        out.push_back("glDisable(GL_BLEND)");
-        out.push_back("glEnable(GL_DEPTH_TEST)");
-    }
-    out.insert(out.end(), faces.begin() + 1, faces.end());
+    Texts all = faces(x, y, z, names);
+    Texts out{all[0]};
+    if (blended)
+        out.insert(out.end(), {"glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA)", "glEnable(GL_BLEND)"});
+    else
+        out.insert(out.end(), {"glDisable(GL_BLEND)", "glEnable(GL_DEPTH_TEST)"});
+    out.insert(out.end(), all.begin() + 1, all.end());
     return out;
 }
 
 Texts expectedList(unsigned name, int x, int y, int z) {
-    Texts out{"glGenLists(1)", "glNewList(" + std::to_string(name) + ", GL_COMPILE)"};
-    appendFaces(out, 0, x, y, z);
+    Texts out = faces(x, y, z);
+    out.insert(out.begin(), {"glGenLists(1)", "glNewList(" + std::to_string(name) + ", GL_COMPILE)"});
     out.push_back("glEndList()");
     return out;
 }

@@ -16,18 +16,14 @@ protected:
 };
 
 const std::string kHeader = "Log Cleared\n===========\n\n";
-const std::string kStartLog = kHeader +
-                              "Entering Engine Initialization\n"
-                              "Initializing SDL Video, Audio and Timer functions.\n"
-                              "Using default OpenGL setup.\n"
-                              "==========================\n"
-                              "Width = 640, Height = 480, BPP = System Current\n"
-                              "Initializing OpenGL attributes\n"
-                              "Finished Engine Initialization\n";
+const std::string kStartLog =
+    kHeader + "Entering Engine Initialization\nInitializing SDL Video, Audio and Timer functions.\n"
+              "Using default OpenGL setup.\n==========================\n"
+              "Width = 640, Height = 480, BPP = System Current\nInitializing OpenGL attributes\n"
+              "Finished Engine Initialization\n";
 
-Texts startCalls(bool videoInfo, int bpp) {
-    Texts v{"SDL_Init(0x31)"};
-    if (videoInfo) v.push_back("SDL_GetVideoInfo()");
+Texts startCalls(int bpp) {
+    Texts v{"SDL_Init(0x31)", "SDL_GetVideoInfo()"};
     for (auto [attr, value] : {std::pair{SDL_GL_RED_SIZE, 5}, {SDL_GL_GREEN_SIZE, 5}, {SDL_GL_BLUE_SIZE, 5},
                                {SDL_GL_DEPTH_SIZE, 16}, {SDL_GL_DOUBLEBUFFER, 1}})
         v.push_back("SDL_GL_SetAttribute(" + std::to_string(attr) + ", " + std::to_string(value) + ")");
@@ -53,7 +49,7 @@ TEST_F(Engine, DefaultSetupOpensTheWindowAtDesktopDepthAndLogsStartAndEnd) {
         fake::reset();
         fake::desktopBpp = depth;
         auto engine = std::make_unique<VK_SK_Engine>(true);
-        EXPECT_EQ(fake::texts(), startCalls(true, depth));
+        EXPECT_EQ(fake::texts(), startCalls(depth));
         EXPECT_EQ(readFile("SK_ENGINE.txt"), kStartLog);  // truncated at every start
         fake::clearCalls();
         engine.reset();
@@ -62,16 +58,6 @@ TEST_F(Engine, DefaultSetupOpensTheWindowAtDesktopDepthAndLogsStartAndEnd) {
                   kStartLog + "Destroying Engine\nSDL Subsystem Quitted\nEngine destroyed. Exiting.\n");
     }
     EXPECT_FALSE(exists("SK_ENGINE.TXT"));
-}
-
-TEST_F(Engine, NonDefaultSetupLetsSdlPickTheDepth) {
-    VK_SK_Engine engine(false);
-    EXPECT_EQ(fake::texts(), startCalls(false, 0));
-    EXPECT_EQ(readFile("SK_ENGINE.txt"), kHeader +
-                                             "Entering Engine Initialization\n"
-                                             "Initializing SDL Video, Audio and Timer functions.\n"
-                                             "Initializing OpenGL attributes\n"
-                                             "Finished Engine Initialization\n");
 }
 
 TEST_F(Engine, SdlInitFailureIsLoggedWithoutLineEndAndStartContinues) {

@@ -25,24 +25,18 @@ protected:
     void SetUp() override {
         fake::reset();
         forgetGame();
-        tCursor = sprite(5, 16, 16);
-        sprLogo = sprite(6, 64, 32);
+        cursor.texID = 5;
+        cursor.width = cursor.height = 16;
+        logo.texID = 6;
+        logo.width = 64;
+        logo.height = 32;
+        tCursor = &cursor;
+        sprLogo = &logo;
         splashtimer = 60;
         splashalpha = 1.0f;
         fake::enabled.insert(GL_LIGHTING);
     }
-    void TearDown() override {
-        delete tCursor;
-        delete sprLogo;
-        forgetGame();
-    }
-    static VK_SPRITE* sprite(unsigned tex, unsigned w, unsigned h) {
-        VK_SPRITE* s = new VK_SPRITE();
-        s->texID = tex;
-        s->width = w;
-        s->height = h;
-        return s;
-    }
+    void TearDown() override { forgetGame(); }
     // One overlay pass, its calls left in calls; the crosshair is drawn
     // centred every time.
     void frame() {
@@ -55,6 +49,7 @@ protected:
         EXPECT_EQ(v[2], "glVertex2f(328, 232)");
     }
     size_t count(const std::string& text) const { return size_t(std::count(calls.begin(), calls.end(), text)); }
+    VK_SPRITE cursor, logo;
     Texts calls;
 };
 

@@ -36,11 +36,6 @@ protected:
         ASSERT_EQ(player_y, y);
         ASSERT_EQ(mzvel, mz);
     }
-    void stand() {
-        player_y = -0.3f;
-        PlayerStep();
-        ASSERT_EQ(player_y, STANDING);
-    }
     void mouse(int x, int y, int dx, int dy) {
         fake::mouseX = x;
         fake::mouseY = y;
@@ -83,7 +78,7 @@ TEST_F(Player, FallFromTheStartLandsAndStandsAtMinus04) {
 }
 
 TEST_F(Player, JumpRisesAboutOneAndAHalfFrameByFrameAndLands) {
-    stand();
+    player_y = STANDING;
     Keys[32] = true;  // held throughout: it acts only on the ground
     GameKeyStep();
     EXPECT_EQ(mzvel, 0.6f);
@@ -144,59 +139,42 @@ TEST_F(Player, KeysMoveRelativeToHeadingEachFromWhereTheLastLeft) {
     EXPECT_EQ(std::make_pair(player_x, player_z), std::make_pair(0.25f, -0.25f));
 }
 
-TEST_F(Player, MouseCountsOnlyTheSignOfMotionUpToFourAndDampsByHalf) {
-    yrot = 10;
-    mouse(300, 200, 100, 0);
-    EXPECT_EQ(mxvel, -1.0f);
-    mouse(300, 200, 1, 0);
-    EXPECT_EQ(mxvel, -2.0f);
-    for (float want : {8.0f, 6.5f, 5.5f, 5.0f, 5.0f}) {
-        PlayerStep();
-        EXPECT_EQ(yrot, want);
+// Only the sign of a motion counts, up to 4 either way. Past the side edges
+// the cursor is warped back and the next horizontal motion (the warp's own
+// jump) is ignored.
+TEST_F(Player, MouseMotionStepsTheVelocitiesAndWarpsAtTheEdges) {
+    const struct {
+        int x, y, dx, dy;
+        float mx, my;
+        const char* warp;
+    } steps[] = {
+        {637, 120, 0, 0, 0, 0, ""},     {2, 120, 0, 0, 0, 0, ""},
+        {638, 120, 4, 0, -1, 0, "SDL_WarpMouse(2, 120)"},
+        {2, 130, -636, 3, -1, 1, ""},   {3, 130, -1, 0, 0, 1, ""},
+        {1, 140, -2, 0, 1, 1, "SDL_WarpMouse(637, 140)"},
+        {637, 140, 636, -2, 1, 0, ""},  {300, 200, 100, 0, 0, 0, ""},  {300, 200, 1, 0, -1, 0, ""},
+        {300, 200, -3, 5, 0, 1, ""},    {300, 200, 0, -7, 0, 0, ""},   {300, 200, 5, 5, -1, 1, ""},
+        {300, 200, 5, 5, -2, 2, ""},    {300, 200, 5, 5, -3, 3, ""},   {300, 200, 5, 5, -4, 4, ""},
+        {300, 200, 5, 5, -4, 4, ""},
+    };
+    for (const auto& s : steps) {
+        fake::clearCalls();
+        mouse(s.x, s.y, s.dx, s.dy);
+        SCOPED_TRACE(std::to_string(s.x) + ", " + std::to_string(s.y) + " by " + std::to_string(s.dx));
+        EXPECT_EQ(std::make_pair(mxvel, myvel), std::make_pair(s.mx, s.my));
+        EXPECT_EQ(fake::texts("SDL_WarpMouse"), *s.warp ? std::vector<std::string>{s.warp} : std::vector<std::string>{});
+        EXPECT_EQ(SwitchFlag, *s.warp != 0);
     }
-    EXPECT_EQ(mxvel, 0.0f);
-
-    mouse(300, 200, -3, 5);
-    EXPECT_EQ(mxvel, 1.0f);
-    EXPECT_EQ(myvel, 1.0f);
-    mouse(300, 200, 0, -7);
-    EXPECT_EQ(myvel, 0.0f);
-    for (int i = 0; i < 6; i++) mouse(300, 200, 5, 5);
-    EXPECT_EQ(mxvel, -4.0f);
-    EXPECT_EQ(myvel, 4.0f);
-    mxvel = -3.5f;  // the limit is tested before the step
-    myvel = 3.5f;
-    mouse(300, 200, 5, 5);
-    EXPECT_EQ(mxvel, -4.5f);
-    EXPECT_EQ(myvel, 4.5f);
-    EXPECT_TRUE(fake::texts("SDL_WarpMouse").empty());
 }
 
-TEST_F(Player, EdgeWarpsIgnoreOnlyTheNextHorizontalMotion) {
-    mouse(637, 120, 0, 0);
-    mouse(2, 120, 0, 0);
-    EXPECT_TRUE(fake::texts("SDL_WarpMouse").empty());
-    EXPECT_FALSE(SwitchFlag);
-
-    mouse(638, 120, 4, 0);
-    EXPECT_EQ(mxvel, -1.0f);
-    EXPECT_EQ(fake::texts("SDL_WarpMouse"), std::vector<std::string>{"SDL_WarpMouse(2, 120)"});
-    EXPECT_TRUE(SwitchFlag);
-    mouse(2, 130, -636, 3);  // the warp's own jump
-    EXPECT_EQ(mxvel, -1.0f);
-    EXPECT_EQ(myvel, 1.0f);
-    EXPECT_FALSE(SwitchFlag);
-    mouse(3, 130, -1, 0);
-    EXPECT_EQ(mxvel, 0.0f);
-
-    fake::clearCalls();
-    mouse(1, 140, -2, 0);
-    EXPECT_EQ(mxvel, 1.0f);
-    EXPECT_EQ(fake::texts("SDL_WarpMouse"), std::vector<std::string>{"SDL_WarpMouse(637, 140)"});
-    EXPECT_TRUE(SwitchFlag);
-    mouse(637, 140, 636, -2);
-    EXPECT_EQ(mxvel, 1.0f);
-    EXPECT_EQ(myvel, 0.0f);
+TEST_F(Player, TurningAndPitchingSlowByHalfAStepPerFrame) {
+    yrot = 10;
+    mxvel = -2;
+    myvel = 1.5f;
+    for (auto [yaw, pitch] : {std::pair{8.0f, 1.5f}, {6.5f, 2.5f}, {5.5f, 3.0f}, {5.0f, 3.0f}, {5.0f, 3.0f}}) {
+        PlayerStep();
+        EXPECT_EQ(std::make_pair(yrot, xrot), std::make_pair(yaw, pitch));
+    }
 }
 
 // Heading wraps by assignment one frame after passing 360 or 0; pitch
@@ -219,7 +197,7 @@ TEST_F(Player, HeadingWrapsOneFrameLatePitchOvershootsOnceAndStays) {
 }
 
 TEST_F(Player, OffTheSquareTheFloorCatchesOnlyAboveMinus3AndTheFallStopsNearMinus64) {
-    stand();
+    player_y = STANDING;
     player_x = 31.9f;
     yrot = 270;
     Keys['w'] = true;

@@ -104,12 +104,10 @@ TEST_F(Texture, TargaUploadsInItsOwnFormatWithPackedRowsWhenOdd) {
 }
 
 TEST_F(Texture, FailedTargaLeavesNameZeroAndNoPixelBuffer) {
-    std::string cut = tgaFile(4, 4, 32), rle = tgaFile(4, 4, 24);
+    std::string cut = tgaFile(4, 4, 32);
     writeFile("short.tga", cut.substr(0, cut.size() - 1));
-    rle[2] = 10;
-    writeFile("rle.tga", rle);
     writeFile("grey.tga", tgaFile(6, 3, 8));
-    for (const char* name : {"./absent.tga", "./short.tga", "./rle.tga", "./grey.tga"}) {
+    for (const char* name : {"./absent.tga", "./short.tga", "./grey.tga"}) {
         VK_TEXTURE t;
         EXPECT_FALSE(t.LoadTGA(name)) << name;
         EXPECT_EQ(t.texID, 0u) << name;
