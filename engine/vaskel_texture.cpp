@@ -271,10 +271,13 @@ VK_SPRITE::VK_SPRITE(const char* fileName, bool tga) {
         vkLog("VK_SPRITE: Loading Blank Texture\n", deb);
         return;
     }
-    if (tga)
-        LoadTGA(fileName);
-    else
+    if (!tga) {
         LoadBMP(fileName);
+        return;
+    }
+    // A refused Targa still leaves its header's size behind; a sprite
+    // drawn at that size would cover the screen with untextured white.
+    if (!LoadTGA(fileName)) width = height = 0;
 }
 
 VK_SPRITE::~VK_SPRITE() = default;

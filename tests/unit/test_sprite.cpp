@@ -1,5 +1,7 @@
 #include "../fake/fake.h"
 #include "engine/vaskel_texture.h"
+#include "scratch_dir.h"
+#include "tga_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -64,4 +66,21 @@ TEST(Sprite, AresizeTakesHeightZeroAsOneAndUnknownModesAsIdentity) {
         aresize(c.w, c.h, static_cast<res_mode>(c.mode));
         EXPECT_EQ(fake::texts(), c.calls) << c.mode;
     }
+}
+
+// A refused Targa keeps its header's size in a plain texture, but a sprite
+// made from it must not draw a huge untextured block: it ends up blank.
+TEST(Sprite, RefusedTargaLeavesABlankSprite) {
+    WorkDir dir;
+    writeFile("huge.tga", tgaHeader(65535, 65535, 32) + "short");
+    writeFile("ok.tga", tgaFile(16, 8, 32));
+    fake::reset();
+    VK_SPRITE huge("huge.tga", true);
+    EXPECT_EQ(huge.texID, 0u);
+    EXPECT_EQ(huge.width, 0u);
+    EXPECT_EQ(huge.height, 0u);
+    VK_SPRITE ok("ok.tga", true);
+    EXPECT_NE(ok.texID, 0u);
+    EXPECT_EQ(ok.width, 16u);
+    EXPECT_EQ(ok.height, 8u);
 }
