@@ -61,7 +61,8 @@ public:
     void Draw(int x, int y);
 };
 
-enum res_mode { RES_PERSPECTIVE = 0, RES_ORTHO = 1 };
+// A fixed underlying type: callers may pass values outside the two named.
+enum res_mode : int { RES_PERSPECTIVE = 0, RES_ORTHO = 1 };
 
 // Sets the viewport and projection; leaves the modelview current at identity.
 void aresize(float width, float height, res_mode mode);

@@ -68,6 +68,7 @@ void temp_key_handler_down(SDL_keysym* keysym);
 void temp_key_handler_up(SDL_keysym* keysym);
 void GameKey(int code, bool down);
 void temp_draw_screen();
+void temp_begin_frame();   // clear and the frame's starting state, before GameDraw
 void debmessage(const char* text);
 
 // ---- Game life cycle ----

@@ -31,19 +31,10 @@ void drawLogo() {
 
 }  // namespace
 
-// Same steps and constants as the engine's aresize; leaves the modelview
-// current at identity.
+// The game's own name for the engine's projection switch: the two
+// enumerations share their values, unknown modes included.
 void sresize(float width, float height, sr_mode mode) {
-    if (height == 0) height = 1;
-    glViewport(0, 0, int(width), int(height));
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    if (mode == SR_PERSPECTIVE)
-        gluPerspective(45.0, width / height, 0.1, 100.0);
-    else if (mode == SR_ORTHO)
-        glOrtho(0, width, height, 0, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    aresize(width, height, static_cast<res_mode>(mode));
 }
 
 // The tail of GameDraw. Leaves the 45-degree perspective that the next

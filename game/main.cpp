@@ -114,14 +114,20 @@ void GameKey(int code, bool down) {
 }
 
 void temp_draw_screen() {
+    temp_begin_frame();
+    GameDraw();
+    SDL_GL_SwapBuffers();
+}
+
+// The state every frame's drawing starts from: stone bound, identity
+// modelview, colour material on, opaque white.
+void temp_begin_frame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glBindTexture(GL_TEXTURE_2D, StoneTexture->texID);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glEnable(GL_COLOR_MATERIAL);
     glColor3f(1, 1, 1);
-    GameDraw();
-    SDL_GL_SwapBuffers();
 }
 
 // Debugging aid, not called by the game: replaces events.log with text.

@@ -118,12 +118,7 @@ void drawFrame(Mode mode, bool swap = true) {
         temp_draw_screen();
         return;
     }
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glBindTexture(GL_TEXTURE_2D, StoneTexture->texID);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glEnable(GL_COLOR_MATERIAL);
-    glColor3f(1, 1, 1);
+    temp_begin_frame();
     PlayerStep();
     PlaceCamera();
     drawFloor(mode);
