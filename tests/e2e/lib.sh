@@ -124,8 +124,10 @@ start_xvfb() {
         # -displayfd reports the number once the server accepts clients.
         # -noreset: by default the server resets when its last client leaves,
         # and a game connecting during that reset (while a probe such as
-        # xwininfo disconnects) is refused.
-        Xvfb ":$n" -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset \
+        # xwininfo disconnects) is refused. -r: no key auto-repeat, whose
+        # synthetic release/press pairs can leave a held key's final
+        # release looking like part of a repeat.
+        Xvfb ":$n" -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset -r \
             5>"$fdfile" >"$E2E_DIR/xvfb.log" 2>&1 &
         XVFB_PID=$!
         wait_until 20 _xvfb_settled || true
