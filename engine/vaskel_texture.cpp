@@ -18,7 +18,7 @@ namespace {
 
 const char kFailLog[] = "VK_SK_ENGINE.TXT";
 
-// ID length 0, no colour map, image type 2, empty colour map spec, origin 0,0.
+// ID length 0, no colour map, image type 2, empty colour map fields, origin 0,0.
 const unsigned char kTgaHeader[12] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 
 // Bytes between the stream position and its end, or -1 when the stream
