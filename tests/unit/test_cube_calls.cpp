@@ -1,6 +1,7 @@
 // Exact GL traffic of the cube, checked against the recording stand-ins.
 #include <gtest/gtest.h>
 
+#include "expected_calls.h"
 #include "../fake/fake.h"
 #include "engine/vaskel_primitives.h"
 #include "engine/vaskel_texture.h"
@@ -9,8 +10,6 @@
 #include <vector>
 
 namespace {
-
-using Texts = std::vector<std::string>;
 
 enum { BOTTOM, TOP, SIDE };
 

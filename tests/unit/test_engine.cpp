@@ -1,3 +1,4 @@
+#include "expected_calls.h"
 #include "../fake/fake.h"
 #include "engine/vaskel_sk.h"
 #include "scratch_dir.h"
@@ -7,8 +8,6 @@
 #include <memory>
 
 namespace {
-
-using Texts = std::vector<std::string>;
 
 class Engine : public ScratchDir {
 protected:

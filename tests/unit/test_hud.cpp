@@ -1,5 +1,6 @@
 // The overlay pass: the logo's timeline, the projection switch and the GL
 // state the pass leaves for the next frame's world.
+#include "expected_calls.h"
 #include "game_test_env.h"
 
 #include <algorithm>
@@ -8,17 +9,7 @@ using namespace gametest;
 
 namespace {
 
-using Texts = std::vector<std::string>;
-
 const char* const kLogoBind = "glBindTexture(GL_TEXTURE_2D, 6)";
-
-Texts resizeCalls(const std::string& size, const std::string& projection) {
-    Texts v{"glViewport(0, 0, " + size + ")", "glMatrixMode(GL_PROJECTION)", "glLoadIdentity()"};
-    if (!projection.empty()) v.push_back(projection);
-    v.push_back("glMatrixMode(GL_MODELVIEW)");
-    v.push_back("glLoadIdentity()");
-    return v;
-}
 
 class HudTest : public ::testing::Test {
 protected:
@@ -87,7 +78,7 @@ TEST_F(HudTest, OverlayRunsUnlitInScreenSpaceAndRestoresThePerspective) {
     Texts head = resizeCalls("640, 480", "glOrtho(0, 640, 480, 0, -1, 1)");
     head.push_back("glLoadIdentity()");
     head.push_back("glDisable(GL_LIGHTING)");
-    Texts tail = resizeCalls("640, 480", "gluPerspective(45, 1.3333333730697632, 0.1, 100)");
+    Texts tail = resizeCalls("640, 480", kPerspective640);
     tail.push_back("glEnable(GL_LIGHTING)");
     tail.push_back("glLoadIdentity()");
     ASSERT_GE(calls.size(), 16u);

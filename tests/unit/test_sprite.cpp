@@ -1,25 +1,10 @@
+#include "expected_calls.h"
 #include "../fake/fake.h"
 #include "engine/vaskel_texture.h"
 #include "scratch_dir.h"
 #include "tga_bytes.h"
 
 #include <gtest/gtest.h>
-
-namespace {
-
-using Texts = std::vector<std::string>;
-
-Texts resizeCalls(const std::string& size, const std::string& projection) {
-    Texts v{"glViewport(0, 0, " + size + ")", "glMatrixMode(GL_PROJECTION)", "glLoadIdentity()"};
-    if (!projection.empty()) v.push_back(projection);
-    v.push_back("glMatrixMode(GL_MODELVIEW)");
-    v.push_back("glLoadIdentity()");
-    return v;
-}
-
-const std::string kPerspective = "gluPerspective(45, 1.3333333730697632, 0.1, 100)";
-
-}  // namespace
 
 // The whole quad, from the ortho switch back to the perspective; texture
 // row 0 runs along the bottom edge, negative positions stay off screen.
@@ -44,7 +29,7 @@ TEST(Sprite, DrawSendsOneQuadBetweenOrthoAndPerspective) {
                       "glBegin(GL_QUADS)", "glTexCoord2f(0, 0)", vertex(l, b), "glTexCoord2f(1, 0)", vertex(r, b),
                       "glTexCoord2f(1, 1)", vertex(r, t), "glTexCoord2f(0, 1)", vertex(l, t), "glEnd()",
                       "glDisable(GL_BLEND)", "glEnable(GL_DEPTH_TEST)"};
-        Texts back = resizeCalls("640, 480", kPerspective);
+        Texts back = resizeCalls("640, 480", kPerspective640);
         expected.insert(expected.end(), quad.begin(), quad.end());
         expected.insert(expected.end(), back.begin(), back.end());
         EXPECT_EQ(fake::texts(), expected) << "at " << c.x << ", " << c.y;
@@ -58,7 +43,7 @@ TEST(Sprite, AresizeTakesHeightZeroAsOneAndUnknownModesAsIdentity) {
         Texts calls;
     } cases[] = {
         {640, 0, RES_ORTHO, resizeCalls("640, 1", "glOrtho(0, 640, 1, 0, -1, 1)")},
-        {640, 480, RES_PERSPECTIVE, resizeCalls("640, 480", kPerspective)},
+        {640, 480, RES_PERSPECTIVE, resizeCalls("640, 480", kPerspective640)},
         {800.9f, 600.7f, 7, resizeCalls("800, 600", "")},
     };
     for (const auto& c : cases) {

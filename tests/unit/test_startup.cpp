@@ -1,5 +1,6 @@
 // Start-up of the entry and the game: progress lines, the order of the GL
 // set-up, the objects and state it leaves, and the game's teardown.
+#include "expected_calls.h"
 #include "game_test_env.h"
 
 #include <algorithm>
@@ -7,8 +8,6 @@
 using namespace gametest;
 
 namespace {
-
-using Texts = std::vector<std::string>;
 
 class StartupTest : public ::testing::Test {
 protected:

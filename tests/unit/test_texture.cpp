@@ -1,11 +1,10 @@
+#include "expected_calls.h"
 #include "../fake/fake.h"
 #include "engine/vaskel_texture.h"
 #include "scratch_dir.h"
 #include "tga_bytes.h"
 
 namespace {
-
-using Texts = std::vector<std::string>;
 
 class Texture : public ScratchDir {
 protected:
