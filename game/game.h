@@ -70,6 +70,7 @@ void GameKey(int code, bool down);
 void temp_draw_screen();
 void temp_begin_frame();   // clear and the frame's starting state, before GameDraw
 void debmessage(const char* text);
+void PrintProgress(const char* line);  // a start-up line on standard output, flushed
 
 // ---- Game life cycle ----
 void GameStart();

@@ -24,13 +24,6 @@ namespace {
 const int QUIT_REQUESTED = 99;
 const int QUEUE_EMPTY = 1;
 
-// Progress lines go out at once: a test or a pipe reading standard output
-// sees each line even if the process is killed right after.
-void progress(const char* line) {
-    std::fputs(line, stdout);
-    std::fflush(stdout);
-}
-
 void deleteEngine() {
     if (newEngine) {
         delete newEngine;
@@ -40,11 +33,18 @@ void deleteEngine() {
 
 }  // namespace
 
+// Progress lines go out at once: a test or a pipe reading standard output
+// sees each line even if the process is killed right after.
+void PrintProgress(const char* line) {
+    std::fputs(line, stdout);
+    std::fflush(stdout);
+}
+
 void temp_startup() {
     newEngine = new VK_SK_Engine(true);
     newEngine->initGL(true);
     StoneTexture = new VK_TEXTURE("./textures/stone.bmp", false);
-    progress("Engine initialized\n");
+    PrintProgress("Engine initialized\n");
     testCube = new VK_CUBE(0, 0, 0, StoneTexture, StoneTexture, StoneTexture);
     glEnable(GL_TEXTURE_2D);
     StoneCube = testCube->MakeList();
@@ -52,11 +52,11 @@ void temp_startup() {
     GameStart();
     glClearColor(0.3f, 0.5f, 0.7f, 1.0f);
     next_time = SDL_GetTicks() + FRAME_MS;
-    progress("Timer Initialized\n");
+    PrintProgress("Timer Initialized\n");
     GameKeyStep();
     GameKey(110, false);
-    progress("Keystep entered\n");
-    progress("Entering gameloop\n");
+    PrintProgress("Keystep entered\n");
+    PrintProgress("Entering gameloop\n");
 }
 
 void temp_frame() {

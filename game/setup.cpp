@@ -3,8 +3,6 @@
 
 #include <GL/gl.h>
 
-#include <cstdio>
-
 // GameStart: the light is given its position once, under an identity
 // modelview, so it stays fixed relative to the viewer.
 float LightAmbient[4] = {0.2f, 0.2f, 0.1f, 1.0f};
@@ -23,11 +21,6 @@ VK_SPRITE* sprLogo = nullptr;
 VK_TEXTURE* txWireframe = nullptr;
 
 namespace {
-
-void progress(const char* line) {
-    std::fputs(line, stdout);
-    std::fflush(stdout);
-}
 
 void clearKeys() {
     for (bool& key : Keys) key = false;
@@ -82,17 +75,17 @@ void createObjects() {
 void GameStart() {
     InitWorld();
     cInitWorld();
-    progress("Started Game and initialized world\n");
+    PrintProgress("Started Game and initialized world\n");
     clearKeys();
-    progress("Input initialized\n");
+    PrintProgress("Input initialized\n");
     SwitchFlag = false;
     setupFog();
-    progress("Fog activated\n");
+    PrintProgress("Fog activated\n");
     placePlayer();
     setupLight();
-    progress("Lighting activated\n");
+    PrintProgress("Lighting activated\n");
     createObjects();
-    progress("Entities loaded\n");
+    PrintProgress("Entities loaded\n");
     AddObsid_Tile(0, -1, 0);
     AddObsid_Tile(0, 2, 0);
     SDL_ShowCursor(SDL_DISABLE);
@@ -106,5 +99,5 @@ void GameEnd() {
         testroot = nullptr;
     }
     CleanWorld();
-    progress("Cleaned world\n");
+    PrintProgress("Cleaned world\n");
 }
