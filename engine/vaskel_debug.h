@@ -2,8 +2,8 @@
 
 // Plain-text log files in the working directory. Every call opens, writes
 // and closes its file, so a message is on disk when the call returns.
-// Names are matched without regard to case against files that already
-// exist, so "SK_ENGINE.TXT" appends to an existing "SK_ENGINE.txt".
+// The engine log's two spellings, "SK_ENGINE.txt" and "SK_ENGINE.TXT" (any
+// case), are one file, "SK_ENGINE.txt"; other names are used as given.
 // A file that cannot be opened is skipped silently.
 
 // Appends message verbatim (no formatting: "%" is just a character).

@@ -95,6 +95,15 @@ const void* alignedRows(const SDL_Surface* s, std::vector<unsigned char>& packed
     return packed.data();
 }
 
+// GL refuses an image larger than its limit and leaves the texture name
+// without pixels, which draws as plain white; such an image is a failed
+// load. Asked before any name is made, so a refusal uploads nothing.
+bool fitsGl(long long w, long long h) {
+    GLint limit = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limit);
+    return limit > 0 && w <= limit && h <= limit;
+}
+
 uint32_t le16(const unsigned char* p) { return p[0] | uint32_t(p[1]) << 8; }
 uint32_t le32(const unsigned char* p) { return le16(p) | le16(p + 2) << 16; }
 
@@ -212,6 +221,10 @@ void VK_TEXTURE::LoadBMP(const char* fileName) {
         fixLongHeaderPalette(fileName, surface);
         surface = toBgr24(surface);
     }
+    if (surface && !fitsGl(surface->w, surface->h)) {
+        SDL_FreeSurface(surface);
+        surface = nullptr;
+    }
     if (!surface) {
         std::string message = std::string("VK_TEXTURE: Couldn't load texture ") + fileName + "\n";
         vkLog(message.c_str(), kFailLog);
@@ -248,6 +261,10 @@ bool VK_TEXTURE::LoadTGA(const char* fileName) {
     height = image.height;
     bpp = image.bpp;
     if (!ok) return false;
+    if (!fitsGl(width, height)) {
+        delete[] image.pixels;
+        return false;
+    }
     imageData = image.pixels;
 
     glGenTextures(1, &texID);

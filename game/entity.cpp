@@ -53,18 +53,49 @@ gEntity::gEntity(gEntity* source) {
     reservedFlagA = reservedFlagB = true;
 }
 
+// The entity whose destructor is running the flat teardown loop below;
+// null outside any teardown. Single-threaded, like the rest of the tree.
+gEntity* gEntity::tearingDown = nullptr;
+
+// Destroys as a recursive teardown would, each entity's destructor body
+// before its children and every subtree before the next sibling, but with a
+// flat stack: a child deleted by the loop hands its own children to the
+// front of the loop's ring instead of deleting them itself.
 gEntity::~gEntity() {
+    gEntity* owner = parent;
     Detach();
-    // Deleting only childless entities keeps the stack flat however deep the
-    // tree is, and still finishes each child's subtree, in ring order,
-    // before the next child. Resuming from the deleted leaf's parent keeps
-    // the walk linear.
-    gEntity* from = this;
-    while (firstChild) {
-        gEntity* leaf = from->FindHead();
-        from = leaf->parent;
-        delete leaf;
+    if (owner && owner == tearingDown) {
+        handChildrenTo(owner);
+        return;
     }
+    gEntity* outer = tearingDown;
+    tearingDown = this;
+    while (firstChild) delete firstChild;
+    tearingDown = outer;
+}
+
+// Splices this entity's whole child ring, in order, in front of owner's
+// first child. The children point at owner from then on: this entity is
+// gone before they are destroyed.
+void gEntity::handChildrenTo(gEntity* owner) {
+    gEntity* first = firstChild;
+    if (!first) return;
+    firstChild = nullptr;
+    gEntity* last = first->prev;
+    gEntity* c = first;
+    do {
+        c->parent = owner;
+        c = c->next;
+    } while (c != first);
+    gEntity* ownerFirst = owner->firstChild;
+    if (ownerFirst) {
+        gEntity* ownerLast = ownerFirst->prev;
+        ownerLast->next = first;
+        first->prev = ownerLast;
+        last->next = ownerFirst;
+        ownerFirst->prev = last;
+    }
+    owner->firstChild = first;
 }
 
 bool gEntity::HasChild() { return firstChild != nullptr; }

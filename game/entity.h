@@ -16,8 +16,11 @@ public:
     gEntity(float x, float y, float z, VK_TEXTURE* texture);
     // Copies position, flags and face textures; the new entity is alone.
     explicit gEntity(gEntity* source);
-    // Detaches, then destroys the subtree in ring order, each child's
-    // subtree finished before the next child's.
+    // Detaches, then destroys the subtree: children in ring order, each
+    // entity's destructor body before its own children's, each child's
+    // subtree finished before the next child's. The stack stays flat at any
+    // depth; while their turn comes, grandchildren point at the entity that
+    // started the teardown.
     ~gEntity() override;
 
     bool HasChild();
@@ -51,6 +54,10 @@ public:
     gEntity* parent = nullptr;
     bool reservedFlagA = false;
     bool reservedFlagB = false;
+
+private:
+    void handChildrenTo(gEntity* owner);
+    static gEntity* tearingDown;
 };
 
 // A position with a shared, non-owned model drawn there.

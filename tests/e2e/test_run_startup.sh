@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A normal run ended with Escape: exact progress lines, exact engine log,
 # texture log lines, no BMP failure log; a second run starts the engine log
-# afresh while the texture log keeps growing.
+# afresh, whatever else lies beside it, while the texture log keeps growing.
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 
@@ -54,7 +54,10 @@ assert_file_eq "$GAMEDIR/VK_TEXTURE.txt" "$one_run" "texture log"
 [ ! -e "$GAMEDIR/VK_SK_ENGINE.TXT" ] || fail "VK_SK_ENGINE.TXT written although every image loads"
 [ ! -e "$GAMEDIR/SK_ENGINE.TXT" ] || fail "the engine log was split into two files"
 
+# A stale upper-case spelling beside the log takes no line and is left alone.
+printf 'stale\n' >"$GAMEDIR/SK_ENGINE.TXT"
 run_and_escape
 assert_file_eq "$GAMEDIR/SK_ENGINE.txt" "$engine_log" "engine log of the second run"
+assert_file_eq "$GAMEDIR/SK_ENGINE.TXT" $'stale\n' "stale upper-case engine log"
 assert_file_eq "$GAMEDIR/VK_TEXTURE.txt" "$one_run$one_run" "texture log after two runs"
 echo "PASS"

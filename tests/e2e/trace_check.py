@@ -495,6 +495,7 @@ def blob_size(w, h, bytes_per_pixel, alignment=4):
 
 def upload_bmp(ck, what, key, path):
     w, h = bmp_size(path)
+    ck.expect(Expect(what, "glGetIntegerv", "GL_MAX_TEXTURE_SIZE", Cap("max_texture_size")))
     ck.expect(Expect(what, "glGenTextures", 1, Cap(key)))
     tex = ck.caps[key]
     ck.expect_all(what, [
@@ -511,6 +512,7 @@ def upload_bmp(ck, what, key, path):
 def upload_tga(ck, what, key, path):
     w, h, depth = tga_size(path)
     fmt = "GL_RGB" if depth == 24 else "GL_RGBA"
+    ck.expect(Expect(what, "glGetIntegerv", "GL_MAX_TEXTURE_SIZE", Cap("max_texture_size")))
     ck.expect(Expect(what, "glGenTextures", 1, Cap(key)))
     ck.expect_all(what, [
         ("glBindTexture", "GL_TEXTURE_2D", ck.caps[key]),

@@ -40,6 +40,7 @@ extern GLenum blendSrc, blendDst;
 extern float color[4];
 extern GLuint nextTextureName;  // next name glGenTextures hands out (starts at 1)
 extern GLuint nextListName;     // next name glGenLists hands out (starts at 1)
+extern GLint maxTextureSize;    // what glGetIntegerv reports as GL_MAX_TEXTURE_SIZE (16384)
 extern bool recordingList;
 bool isEnabled(GLenum cap);
 

@@ -159,5 +159,9 @@ void glLightfv(GLenum light, GLenum pname, const GLfloat* params) {
 }
 
 GLenum glGetError() { return GL_NO_ERROR; }
+void glGetIntegerv(GLenum pname, GLint* params) {
+    rec("glGetIntegerv", {E(pname)});
+    if (pname == GL_MAX_TEXTURE_SIZE) *params = maxTextureSize;
+}
 
 }  // extern "C"

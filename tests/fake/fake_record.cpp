@@ -15,6 +15,7 @@ GLenum blendSrc, blendDst;
 float color[4];
 GLuint nextTextureName;
 GLuint nextListName;
+GLint maxTextureSize;
 bool recordingList;
 
 Uint32 ticks;
@@ -62,6 +63,7 @@ void reset() {
     color[0] = color[1] = color[2] = color[3] = 1;
     nextTextureName = 1;
     nextListName = 1;
+    maxTextureSize = 16384;
     recordingList = false;
     ticks = 0;
     ticksPerCall = 0;
@@ -127,7 +129,7 @@ std::string enumName(GLenum e) {
         N(GL_FOG_HINT) N(GL_DONT_CARE) N(GL_FOG_START) N(GL_FOG_END) N(GL_AMBIENT)
         N(GL_DIFFUSE) N(GL_POSITION) N(GL_CULL_FACE) N(GL_TEXTURE_WRAP_S)
         N(GL_TEXTURE_WRAP_T) N(GL_LIGHT0) N(GL_FLAT) N(GL_LESS) N(GL_COMPILE_AND_EXECUTE)
-        N(GL_MODELVIEW_MATRIX) N(GL_PROJECTION_MATRIX) N(GL_VIEWPORT)
+        N(GL_MODELVIEW_MATRIX) N(GL_PROJECTION_MATRIX) N(GL_VIEWPORT) N(GL_MAX_TEXTURE_SIZE)
 #undef N
     }
     char buf[32];

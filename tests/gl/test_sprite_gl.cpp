@@ -67,3 +67,19 @@ TEST_F(SpriteGL, AlphaBlendsWithTheBackgroundScaledByTheCurrentColour) {
     s.Draw(100, 100);
     EXPECT_EQ(gltest::pixel(103, 103), (RGB{0, 0, 255}));
 }
+
+// Over GL's size limit the upload would fail and leave a white band on screen.
+TEST_F(SpriteGL, ALogoWiderThanGlAllowsIsRefusedAndDrawsNothing) {
+    GLint limit = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limit);
+    ASSERT_GT(limit, 0);
+    const unsigned w = unsigned(limit) + 1;
+    std::ofstream("wide.tga", std::ios::binary) << tgaFile(w, 2, 32);
+    VK_SPRITE s("./wide.tga", true);
+    EXPECT_EQ(s.texID, 0u);
+    EXPECT_EQ(s.width + s.height, 0u);
+    glColor4f(1, 1, 1, 1);
+    s.Draw(0, 0);
+    EXPECT_EQ(gltest::pixel(1, 0), RGB{});
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}

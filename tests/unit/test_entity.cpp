@@ -136,9 +136,11 @@ TEST_F(EntityTree, AttachAndDetachKeepEveryRingWhole) {
     }
 }
 
-TEST_F(EntityTree, DestroyingFinishesEachChildsSubtreeInRingOrder) {
+TEST_F(EntityTree, DestroyingRunsEachBodyBeforeItsSubtreeInRingOrder) {
     for (Node* c : {E1, E2, E3}) c->AttachTo(P);
     G->AttachTo(E1);
+    new Node("K", G);
+    new Node("G2", E1);
     new Node("H2", new Node("H", E3));
     new Node("F", E2);
     delete E2;  // detaches itself first, so the ring rotates
@@ -146,9 +148,9 @@ TEST_F(EntityTree, DestroyingFinishesEachChildsSubtreeInRingOrder) {
     EXPECT_EQ(ring(P), "E3,E1");
     destroyed.clear();
     delete P;
-    // P's own destructor body runs first; below it each child is destroyed
-    // whole, subtree first, before the next.
-    EXPECT_EQ(destroyed, (Names{"P", "H2", "H", "E3", "G", "E1"}));
+    // Each entity's own destructor body runs before its children go, and
+    // each child goes whole, with its subtree, before the next.
+    EXPECT_EQ(destroyed, (Names{"P", "E3", "H", "H2", "E1", "G", "K", "G2"}));
     all = {Q};
 }
 

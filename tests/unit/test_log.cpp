@@ -21,27 +21,26 @@ TEST_F(LogFiles, ClearWritesTheHeaderAndLogAppendsVerbatim) {
     EXPECT_EQ(readFile("other.txt"), "x\n");
 }
 
-TEST_F(LogFiles, NamesDifferingOnlyInCaseShareOneFile) {
+TEST_F(LogFiles, TheEngineLogsTwoSpellingsAreOneFileWhateverTheDirectoryHolds) {
+    writeFile("SK_ENGINE.TXT", "stale\n");  // an old file must not capture any line
     vkLogClear("SK_ENGINE.txt");
     vkLog("one\n", "SK_ENGINE.TXT");
+    vkLog("two\n", "sk_engine.Txt");
     vkLog("other\n", "VK_SK_ENGINE.TXT");
-    EXPECT_EQ(readFile("SK_ENGINE.txt"), kHeader + "one\n");
-    EXPECT_FALSE(exists("SK_ENGINE.TXT"));
+    EXPECT_EQ(readFile("SK_ENGINE.txt"), kHeader + "one\ntwo\n");
+    EXPECT_EQ(readFile("SK_ENGINE.TXT"), "stale\n");
     EXPECT_EQ(readFile("VK_SK_ENGINE.TXT"), "other\n");
     vkLogClear("SK_ENGINE.TXT");
     EXPECT_EQ(readFile("SK_ENGINE.txt"), kHeader);
 
-    // An exact match wins; variants are looked up in the named directory.
+    // Other names are taken as given, and a directory part is kept.
     writeFile("log.txt", "lower\n");
-    writeFile("LOG.TXT", "upper\n");
     vkLog("x\n", "LOG.TXT");
-    EXPECT_EQ(readFile("LOG.TXT"), "upper\nx\n");
     EXPECT_EQ(readFile("log.txt"), "lower\n");
+    EXPECT_EQ(readFile("LOG.TXT"), "x\n");
     ASSERT_EQ(mkdir("sub", 0755), 0);
-    writeFile("sub/Trace.txt", "a\n");
-    vkLog("b\n", "sub/TRACE.TXT");
-    EXPECT_EQ(readFile("sub/Trace.txt"), "a\nb\n");
-    EXPECT_FALSE(exists("sub/TRACE.TXT"));
+    vkLog("b\n", "sub/Sk_Engine.TXT");
+    EXPECT_EQ(readFile("sub/SK_ENGINE.txt"), "b\n");
 }
 
 TEST_F(LogFiles, UnopenableTargetIsSkippedAndLoggingCarriesOn) {

@@ -15,6 +15,7 @@ Texts bmpCalls(const std::string& file, int name) {
     std::string bind = "glBindTexture(GL_TEXTURE_2D, " + std::to_string(name) + ")";
     return {"SDL_RWFromFile(" + file + ", rb)",
             "SDL_LoadBMP_RW(1)",
+            "glGetIntegerv(GL_MAX_TEXTURE_SIZE)",
             "glGenTextures(1)",
             "glPixelStorei(GL_UNPACK_ALIGNMENT, 4)",
             bind,
@@ -26,7 +27,7 @@ Texts bmpCalls(const std::string& file, int name) {
 
 Texts tgaCalls(const std::string& format, unsigned w, unsigned h, bool packed) {
     const std::string nearest = std::to_string(GL_NEAREST) + ")";
-    Texts v = {"glGenTextures(1)", "glBindTexture(GL_TEXTURE_2D, 1)",
+    Texts v = {"glGetIntegerv(GL_MAX_TEXTURE_SIZE)", "glGenTextures(1)", "glBindTexture(GL_TEXTURE_2D, 1)",
                "glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, " + nearest,
                "glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, " + nearest};
     if (packed) v.push_back("glPixelStorei(GL_UNPACK_ALIGNMENT, 1)");
@@ -117,6 +118,34 @@ TEST_F(Texture, FailedTargaLeavesNameZeroAndNoPixelBuffer) {
     EXPECT_EQ(std::make_pair(grey.width, grey.height), std::make_pair(6u, 3u));
     EXPECT_TRUE(fake::calls().empty());
     EXPECT_FALSE(exists(deb) || exists("VK_SK_ENGINE.TXT"));
+}
+
+// GL would refuse the upload and the name would draw as plain white.
+TEST_F(Texture, ImagesOverGlsSizeLimitAreFailedLoads) {
+    fake::maxTextureSize = 3;
+    writeFile("wide.tga", tgaFile(4, 1, 32));
+    writeFile("tall.tga", tgaFile(1, 4, 24));
+    writeFile("fits.tga", tgaFile(3, 3, 32));
+    for (const char* name : {"./wide.tga", "./tall.tga"}) {
+        VK_TEXTURE t;
+        EXPECT_FALSE(t.LoadTGA(name)) << name;
+        EXPECT_EQ(t.texID, 0u) << name;
+        EXPECT_EQ(t.imageData, nullptr) << name;
+    }
+    VK_SPRITE logo("./wide.tga", true);
+    EXPECT_EQ(logo.width + logo.height, 0u);
+    EXPECT_EQ(fake::count("glGenTextures") + fake::count("glTexImage2D"), 0u);
+    VK_TEXTURE fits;
+    EXPECT_TRUE(fits.LoadTGA("./fits.tga"));
+
+    fake::reset();
+    fake::maxTextureSize = 1;  // the stand-in decodes every bitmap as 2x2
+    writeFile("stone.bmp", "x");
+    VK_TEXTURE bmp("./stone.bmp", false);
+    EXPECT_EQ(bmp.texID, 0u);
+    EXPECT_EQ(fake::count("glGenTextures") + fake::count("glTexImage2D"), 0u);
+    EXPECT_EQ(readFile(deb), "VK_TEXTURE: Attempting to load Texture ./stone.bmp\n");
+    EXPECT_EQ(readFile("VK_SK_ENGINE.TXT"), "VK_TEXTURE: Couldn't load texture ./stone.bmp\n");
 }
 
 namespace {
