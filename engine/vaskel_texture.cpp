@@ -158,8 +158,9 @@ bool vkBmpPixelsFit(FILE* file) {
     unsigned char h[34];  // file header and the info header through its compression field
     if (!file || std::fseek(file, 0, SEEK_SET) != 0) return true;
     size_t got = std::fread(h, 1, sizeof h, file);
-    long long size = bytesLeft(file) + (long long)got;  // bytesLeft counts from after what was read
-    if (got < 18 || h[0] != 'B' || h[1] != 'M' || size < (long long)got) return true;
+    long long after = bytesLeft(file);
+    if (after < 0 || got < 18 || h[0] != 'B' || h[1] != 'M') return true;
+    uint64_t size = got + uint64_t(after);
 
     uint64_t w, rows, bits, compression = 0;
     if (le32(h + 14) == 12) {  // OS/2 core header: unsigned 16-bit sizes
@@ -169,14 +170,14 @@ bool vkBmpPixelsFit(FILE* file) {
         bits = le16(h + 24);
     } else {  // every other size is read with the Windows layout, as SDL does
         if (got < sizeof h) return true;
-        w = uint64_t(std::llabs(int32_t(le32(h + 18))));  // negative height: rows stored top first
-        rows = uint64_t(std::llabs(int32_t(le32(h + 22))));
+        w = uint64_t(std::llabs(int32_t(le32(h + 18))));
+        rows = uint64_t(std::llabs(int32_t(le32(h + 22))));  // negative: top row first
         bits = le16(h + 28);
         compression = le32(h + 30);
     }
     // SDL reads the pixels from the offset the header gives.
     uint64_t offset = le32(h + 10);
-    uint64_t held = uint64_t(size) > offset ? uint64_t(size) - offset : 0;
+    uint64_t held = size > offset ? size - offset : 0;
 
     // Run-length codes can end the picture at once (the rest stays index
     // 0), so two bytes may legitimately stand for any size.

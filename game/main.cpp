@@ -112,9 +112,10 @@ int temp_process_events() {
 // SDL 1.2 keeps at most 127 events (sdl12-compat 128) and drops what
 // arrives while its queue is full. Its filter sees every event before the
 // queue does, so the filter counts what went in and the drain what came
-// out. Called from wherever SDL raises events: the main thread's event
-// pump, or a signal handler when SIGINT or SIGTERM becomes a quit request,
-// so it touches nothing but lock-free atomics.
+// out. SDL runs it wherever it raises an event: in the event pump on the
+// main thread, and in classic SDL also in the signal handler that turns
+// SIGINT and SIGTERM into a quit request; so it touches only lock-free
+// atomics.
 int temp_event_filter(const SDL_Event* event) {
     if (!tallied(event->type)) return 1;
     uint64_t at = ++eventTally.passed;
