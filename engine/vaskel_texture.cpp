@@ -7,6 +7,7 @@
 #include <SDL/SDL.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
@@ -121,6 +122,18 @@ void fixLongHeaderPalette(const char* fileName, SDL_Surface* surface) {
     if (n > 0) SDL_SetColors(surface, colors, 0, n);
 }
 
+// A bitmap whose header claims more pixels than its file holds is refused
+// before SDL sees it: sdl12-compat allocates and clears the claimed picture
+// first (12.5 GB and half a minute for a few hundred bytes claiming
+// 65535 x 65535). A file that cannot be opened is left to SDL to report.
+bool bmpPixelsFit(const char* fileName) {
+    FILE* file = std::fopen(fileName, "rb");
+    if (!file) return true;
+    bool fits = vkBmpPixelsFit(file);
+    std::fclose(file);
+    return fits;
+}
+
 }  // namespace
 
 int vkReadBmpPalette(FILE* file, unsigned char rgb[256][3]) {
@@ -148,6 +161,44 @@ int vkReadBmpPalette(FILE* file, unsigned char rgb[256][3]) {
         n++;
     }
     return n;
+}
+
+bool vkBmpPixelsFit(FILE* file) {
+    unsigned char h[34];  // file header and the info header through its compression field
+    if (!file || std::fseek(file, 0, SEEK_SET) != 0) return true;
+    size_t got = std::fread(h, 1, sizeof h, file);
+    long long after = bytesLeft(file);
+    if (after < 0 || got < 18 || h[0] != 'B' || h[1] != 'M') return true;
+    uint64_t size = got + uint64_t(after);
+
+    uint64_t w, rows, bits, compression = 0;
+    if (le32(h + 14) == 12) {  // OS/2 core header: unsigned 16-bit sizes
+        if (got < 26) return true;
+        w = le16(h + 18);
+        rows = le16(h + 20);
+        bits = le16(h + 24);
+    } else {  // every other size is read with the Windows layout, as SDL does
+        if (got < sizeof h) return true;
+        w = uint64_t(std::llabs(int32_t(le32(h + 18))));
+        rows = uint64_t(std::llabs(int32_t(le32(h + 22))));  // negative: top row first
+        bits = le16(h + 28);
+        compression = le32(h + 30);
+    }
+    // SDL reads the pixels from the offset the header gives.
+    uint64_t offset = le32(h + 10);
+    uint64_t held = size > offset ? size - offset : 0;
+
+    // Run-length codes can end the picture at once (the rest stays index
+    // 0), so two bytes may legitimately stand for any size.
+    const uint32_t kRle8 = 1, kRle4 = 2;
+    if (compression == kRle8 || compression == kRle4) return held >= 2;
+
+    // Rows are padded to 4 bytes, except that SDL does not insist on the
+    // last row's padding.
+    uint64_t lastRow = (w * bits + 7) / 8;
+    if (lastRow == 0 || rows == 0) return true;
+    uint64_t row = (lastRow + 3) & ~uint64_t(3);
+    return lastRow <= held && rows - 1 <= (held - lastRow) / row;
 }
 
 bool vkReadTGA(FILE* file, VK_TGA_IMAGE* image) {
@@ -206,7 +257,7 @@ VK_TEXTURE::VK_TEXTURE(const char* fileName, bool tga) {
 VK_TEXTURE::~VK_TEXTURE() { delete[] imageData; }
 
 void VK_TEXTURE::LoadBMP(const char* fileName) {
-    SDL_RWops* rw = SDL_RWFromFile(fileName, "rb");
+    SDL_RWops* rw = bmpPixelsFit(fileName) ? SDL_RWFromFile(fileName, "rb") : nullptr;
     SDL_Surface* surface = rw ? SDL_LoadBMP_RW(rw, 1) : nullptr;
 
     vkLog("VK_TEXTURE: Attempting to load Texture ", deb);

@@ -27,6 +27,12 @@ bool vkReadTGA(FILE* file, VK_TGA_IMAGE* image);
 // when the file is not a paletted bitmap with a long header.
 int vkReadBmpPalette(FILE* file, unsigned char rgb[256][3]);
 
+// False when the stream holds a bitmap whose complete header claims more
+// pixel bytes than follow its pixel offset; true for anything else (a file
+// too short or not a bitmap is SDL's to judge). Run-length encoded bitmaps
+// only need their two-byte end code. Reads from the start of the stream.
+bool vkBmpPixelsFit(FILE* file);
+
 // One image file as one OpenGL texture; texID 0 when loading failed.
 // Bitmaps go through SDL and are converted to 24-bit B, G, R when SDL hands
 // out another layout. Destroying a texture frees its pixel buffer but not its

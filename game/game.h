@@ -2,6 +2,8 @@
 
 #include <SDL/SDL.h>
 
+#include <atomic>
+#include <cstdint>
 #include <vector>
 
 #include "../engine/vaskel_primitives.h"
@@ -22,6 +24,17 @@ extern unsigned StoneCube;
 const Uint32 FRAME_MS = 30;
 extern Uint32 next_time;
 extern bool Keys[256];
+
+// Key and quit events counted into SDL's queue by the event filter and out
+// of it by the drain; the difference, once the queue is empty, is what a
+// full queue dropped. Positions are counts of passed events, 0 for none.
+struct EventTally {
+    std::atomic<uint64_t> passed{0};    // written on whatever thread SDL runs the filter
+    std::atomic<uint64_t> quitAt{0};    // position of the latest quit request
+    std::atomic<uint64_t> escapeAt{0};  // position of the latest Escape press
+    uint64_t taken = 0;                 // the drain's own count, resynchronised after each drain
+};
+extern EventTally eventTally;
 
 // GameStart: light constants and the objects it creates.
 extern float LightAmbient[4];
@@ -64,6 +77,10 @@ void temp_frame();             // one pass of the frame loop; may end the proces
 [[noreturn]] void temp_quit(); // the quit path: delete the engine, show the cursor, exit(0)
 unsigned retTime();
 int temp_process_events();
+int temp_event_filter(const SDL_Event* event);  // installed as SDL's event filter
+void temp_watch_events();                       // installs it; after SDL_Init, which clears any filter
+int temp_recover_dropped(uint64_t seen);        // end of a drain: act on what a full queue dropped
+void temp_keys_from_sdl();                      // the key table from SDL's own key state
 void temp_key_handler_down(SDL_keysym* keysym);
 void temp_key_handler_up(SDL_keysym* keysym);
 void GameKey(int code, bool down);

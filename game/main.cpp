@@ -19,10 +19,19 @@ unsigned StoneCube = 0;
 Uint32 next_time = 0;
 bool Keys[256];
 
+EventTally eventTally;
+
 namespace {
 
 const int QUIT_REQUESTED = 99;
 const int QUEUE_EMPTY = 1;
+
+// The events the game cannot do without: a lost key release leaves a key
+// held, a lost quit leaves the game running.
+bool tallied(Uint8 type) { return type == SDL_KEYDOWN || type == SDL_KEYUP || type == SDL_QUIT; }
+
+// Whether the tally position at lies within what the drain has accounted for.
+bool within(uint64_t at, uint64_t seen) { return at != 0 && at <= seen; }
 
 void deleteEngine() {
     if (newEngine) {
@@ -43,6 +52,7 @@ void PrintProgress(const char* line) {
 void temp_startup() {
     newEngine = new VK_SK_Engine(true);
     newEngine->initGL(true);
+    temp_watch_events();
     StoneTexture = new VK_TEXTURE("./textures/stone.bmp", false);
     PrintProgress("Engine initialized\n");
     testCube = new VK_CUBE(0, 0, 0, StoneTexture, StoneTexture, StoneTexture);
@@ -82,7 +92,13 @@ unsigned retTime() {
 
 int temp_process_events() {
     SDL_Event event;
-    while (SDL_PollEvent(&event)) {
+    for (;;) {
+        // Read before each poll, so that once a poll finds the queue empty,
+        // every event counted by then has been taken or dropped: anything
+        // the filter passes later (from another thread) may still be queued.
+        uint64_t seen = eventTally.passed.load();
+        if (!SDL_PollEvent(&event)) return temp_recover_dropped(seen);
+        if (tallied(event.type)) eventTally.taken++;
         switch (event.type) {
             case SDL_KEYDOWN: temp_key_handler_down(&event.key.keysym); break;
             case SDL_KEYUP: temp_key_handler_up(&event.key.keysym); break;
@@ -91,7 +107,55 @@ int temp_process_events() {
             default: break;
         }
     }
+}
+
+// SDL 1.2 keeps at most 127 events (sdl12-compat 128) and drops what
+// arrives while its queue is full. Its filter sees every event before the
+// queue does, so the filter counts what went in and the drain what came
+// out. SDL runs it wherever it raises an event: in the event pump on the
+// main thread, and in classic SDL also in the signal handler that turns
+// SIGINT and SIGTERM into a quit request; so it touches only lock-free
+// atomics.
+int temp_event_filter(const SDL_Event* event) {
+    if (!tallied(event->type)) return 1;
+    uint64_t at = ++eventTally.passed;
+    if (event->type == SDL_QUIT) eventTally.quitAt = at;
+    if (event->type == SDL_KEYDOWN && event->key.keysym.sym == SDLK_ESCAPE) eventTally.escapeAt = at;
+    return 1;
+}
+
+// Classic SDL's install discards the events already queued, through the
+// filter; they were not lost to a full queue, so they do not count as
+// dropped (a quit among them is still honoured). Until the install,
+// sdl12-compat queues events uncounted; the first drain absorbs them.
+void temp_watch_events() {
+    SDL_SetEventFilter(temp_event_filter);
+    eventTally.taken = eventTally.passed.load();
+}
+
+// The queue is empty, and seen is what the filter had passed before the
+// poll that found it so. A quit or an Escape counted by then was dropped,
+// or it would have ended the program; and if any counted event went
+// missing, the key table is brought in line with SDL's own key state,
+// which is kept up to date whether or not the queue had room.
+int temp_recover_dropped(uint64_t seen) {
+    bool dropped = seen > eventTally.taken;
+    eventTally.taken = seen;
+    uint64_t quit = eventTally.quitAt, escape = eventTally.escapeAt;
+    if (within(quit, seen) && !(within(escape, seen) && escape < quit)) return QUIT_REQUESTED;
+    if (within(escape, seen)) {
+        SDL_keysym keysym{};
+        keysym.sym = SDLK_ESCAPE;
+        temp_key_handler_down(&keysym);
+    }
+    if (dropped) temp_keys_from_sdl();
     return QUEUE_EMPTY;
+}
+
+void temp_keys_from_sdl() {
+    int count = 0;
+    const Uint8* state = SDL_GetKeyState(&count);
+    for (int code = 0; code < 256; code++) GameKey(code, code < count && state[code]);
 }
 
 // Escape ends the program from inside dispatch, before this frame's

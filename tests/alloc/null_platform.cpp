@@ -12,7 +12,13 @@ namespace {
 SDL_Event queue[kQueue];
 int head = 0, tail = 0;
 
+SDL_EventFilter filter = nullptr;
+Uint8 keyState[SDLK_LAST];
+
+// As SDL does: key state, filter, then the queue if it has room.
 void push(const SDL_Event& e) {
+    if (e.type == SDL_KEYDOWN || e.type == SDL_KEYUP) keyState[e.key.keysym.sym] = e.type == SDL_KEYDOWN;
+    if (filter && !filter(&e)) return;
     if (tail - head < kQueue) queue[tail++ % kQueue] = e;
 }
 
@@ -79,6 +85,11 @@ int SDL_PollEvent(SDL_Event* event) {
     }
     if (event) *event = e;
     return 1;
+}
+void SDL_SetEventFilter(SDL_EventFilter f) { filter = f; }
+Uint8* SDL_GetKeyState(int* numkeys) {
+    if (numkeys) *numkeys = SDLK_LAST;
+    return keyState;
 }
 Uint8 SDL_GetMouseState(int* x, int* y) {
     if (x) *x = mouseX;

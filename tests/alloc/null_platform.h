@@ -13,7 +13,8 @@ namespace nullplat {
 extern Uint32 ticks;
 extern int mouseX, mouseY, relX, relY;
 
-// Queue capacity; pushes beyond it are dropped.
+// Queue capacity; pushes beyond it are dropped, after the installed event
+// filter has seen them and the key state has taken them in, as in SDL.
 const int kQueue = 64;
 void pushKey(SDLKey sym, bool down);
 void pushMotion(int x, int y, int dx, int dy);

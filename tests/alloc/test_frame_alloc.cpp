@@ -28,7 +28,7 @@ namespace {
 void* volatile sink;
 
 // Input for frame i: walking, strafing, turning with edge warps, jumping,
-// keys beyond the key table, and a walk off the floor to fall.
+// keys beyond the key table, a queue overflow, and a walk off the floor to fall.
 void scriptFrame(int i) {
     using nullplat::pushKey;
     using nullplat::pushMotion;
@@ -44,6 +44,11 @@ void scriptFrame(int i) {
         pushKey(SDLK_F12, false);
         pushKey(SDLK_UP, false);
         pushKey(SDLK_RSHIFT, false);
+    }
+    if (i == 40) {  // a burst that fills the queue and loses the release behind it
+        pushKey(SDLK_s, true);
+        for (int k = 0; k < nullplat::kQueue; k++) pushMotion(320, 240, 1, 0);
+        pushKey(SDLK_s, false);
     }
     int x = (i % 3 == 0) ? 639 : (i % 3 == 1) ? 0 : 320;  // right edge, left edge, middle
     pushMotion(x, 240 + (i % 5) - 2, (i % 2) ? 40 : -40, (i % 4) - 2);
@@ -95,6 +100,7 @@ TEST_F(FrameAlloc, FramesAfterStartUpAllocateNothing) {
     }
     EXPECT_EQ(allocatingFrames, 0) << "of " << kFrames << " frames";
     EXPECT_LT(player_y, -3.0f) << "the script walks off the floor";
+    EXPECT_FALSE(Keys[SDLK_s]) << "the release lost to the full queue is recovered";
     EXPECT_EQ(splashalpha <= 0, true) << "the logo has faded out";
 
     alloc::start();

@@ -6,7 +6,9 @@
 #   - 1,000 key events, most of them keys whose SDL codes lie beyond the
 #     256-entry key table (function, cursor, keypad and modifier keys);
 #   - a window close (WM_DELETE_WINDOW) amid other events: status 0;
-#   - Escape amid other events: status 0.
+#   - Escape amid other events: status 0;
+#   - a close request, or a key release, behind a burst of motion that
+#     fills SDL's queue: the queue drops it, the game still honours it.
 # After each flood the program must still be running and drawing.
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
@@ -60,8 +62,9 @@ assert_drawing 30
 escape_exits_zero
 
 # SDL 1.2 holds at most 127 events; what arrives while its queue is full is
-# dropped, a close request or a key release included. The batches below keep
-# the close and the Escape within the first 127 events and flood after them.
+# dropped. The batches below keep the close and the Escape within the first
+# 127 events and flood after them; the burst cases further down put them
+# behind the flood.
 new_case close-amid-events
 start_game
 _focus_game
@@ -104,4 +107,47 @@ assert_drawing 30
 wm_close
 wait_game_exit 30
 assert_eq 0 "$GAME_STATUS" "[$CASE] exit status after the close request"
+# The close arrives while 200 motions fill the queue: the queue drops it.
+new_case close-behind-burst
+start_game
+_focus_game
+pause_game
+motions 200
+wm_close
+resume_game
+wait_game_exit 30
+assert_eq 0 "$GAME_STATUS" "[$CASE] exit status after the close request"
+assert_eq "Engine destroyed. Exiting." "$(tail -n 1 "$GAMEDIR/SK_ENGINE.txt")" "[$CASE] last engine log line"
+
+# w is held, then released behind 200 motions: the queue drops the release,
+# and the player must stop all the same. Standing still shows as a picture
+# that stops changing with the floor still underfoot; a player walking on
+# would keep the picture moving until he had walked off the floor and
+# fallen out of its sight.
+new_case release-behind-burst
+start_game
+_focus_game
+keydown w
+screenshot "$E2E_DIR/walk_a.png"
+_walking() { screenshot "$E2E_DIR/walk_b.png"; [ "$(_raw "$E2E_DIR/walk_a.png")" != "$(_raw "$E2E_DIR/walk_b.png")" ]; }
+wait_until 20 _walking || case_fail "the picture did not change with w held"
+pause_game
+motions 200
+xdotool keyup w
+resume_game
+settled=""
+prev=$(_raw "$E2E_DIR/walk_b.png")
+deadline=$((SECONDS + 40))
+while [ "$SECONDS" -lt "$deadline" ]; do
+    sleep 0.5
+    game_running || case_fail "the game died"
+    screenshot "$E2E_DIR/settle.png"
+    now=$(_raw "$E2E_DIR/settle.png")
+    if [ "$now" = "$prev" ]; then settled=1; break; fi
+    prev=$now
+done
+[ -n "$settled" ] || case_fail "the picture kept changing after the burst: the player walks on"
+floor=$(region_stddev "$E2E_DIR/settle.png" 640x240+0+240)
+[ "$floor" -ge 8 ] || case_fail "no textured floor below the view (stddev $floor): the player walked off"
+escape_exits_zero
 echo PASS

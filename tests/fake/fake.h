@@ -57,6 +57,16 @@ extern int desktopBpp;             // BitsPerPixel SDL_GetVideoInfo reports
 extern int cursorShown;            // last SDL_ShowCursor state (starts 1)
 extern std::vector<std::string> openedFiles;  // names given to SDL_RWFromFile that opened
 
+// Events arriving the way SDL 1.2 takes them in: with throughSdl set, the
+// push functions below update keyState, run the installed filter and queue
+// the event only while fewer than kQueueLimit are waiting; otherwise they
+// append to events directly.
+const size_t kQueueLimit = 127;
+extern bool throughSdl;
+extern SDL_EventFilter eventFilter;  // installed by SDL_SetEventFilter
+extern Uint8 keyState[SDLK_LAST];    // SDL_GetKeyState
+void arrive(const SDL_Event& event);
+
 void pushKey(int sym, bool down);
 void pushMotion(int x, int y, int dx, int dy);  // sets the mouse state when popped
 void pushQuit();

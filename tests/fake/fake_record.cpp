@@ -1,7 +1,9 @@
 #include "fake.h"
 #include "fake_internal.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <cstdio>
 
 namespace fake {
@@ -21,6 +23,9 @@ bool recordingList;
 Uint32 ticks;
 Uint32 ticksPerCall;
 std::deque<SDL_Event> events;
+bool throughSdl = false;
+SDL_EventFilter eventFilter = nullptr;
+Uint8 keyState[SDLK_LAST];
 int mouseX, mouseY, relX, relY;
 bool initFails, videoInfoFails, setVideoModeFails;
 int desktopBpp;
@@ -68,11 +73,33 @@ void reset() {
     ticks = 0;
     ticksPerCall = 0;
     events.clear();
+    throughSdl = false;
+    eventFilter = nullptr;
+    std::fill(std::begin(keyState), std::end(keyState), Uint8(0));
     mouseX = mouseY = relX = relY = 0;
     initFails = videoInfoFails = setVideoModeFails = false;
     desktopBpp = 24;
     cursorShown = 1;
     openedFiles.clear();
+}
+
+namespace {
+
+void deliver(const SDL_Event& e) {
+    if (throughSdl)
+        arrive(e);
+    else
+        events.push_back(e);
+}
+
+}  // namespace
+
+// As SDL 1.2 does: key state first, then the filter, then the queue if it has room.
+void arrive(const SDL_Event& e) {
+    if ((e.type == SDL_KEYDOWN || e.type == SDL_KEYUP) && e.key.keysym.sym < SDLK_LAST)
+        keyState[e.key.keysym.sym] = e.type == SDL_KEYDOWN;
+    if (eventFilter && !eventFilter(&e)) return;
+    if (events.size() < kQueueLimit) events.push_back(e);
 }
 
 void pushKey(int sym, bool down) {
@@ -81,7 +108,7 @@ void pushKey(int sym, bool down) {
     e.key.type = e.type;
     e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
     e.key.keysym.sym = static_cast<SDLKey>(sym);
-    events.push_back(e);
+    deliver(e);
 }
 
 void pushMotion(int x, int y, int dx, int dy) {
@@ -92,7 +119,7 @@ void pushMotion(int x, int y, int dx, int dy) {
     e.motion.y = static_cast<Uint16>(y);
     e.motion.xrel = static_cast<Sint16>(dx);
     e.motion.yrel = static_cast<Sint16>(dy);
-    events.push_back(e);
+    deliver(e);
 }
 
 void pushQuit() { pushEvent(SDL_QUIT); }
@@ -100,7 +127,7 @@ void pushQuit() { pushEvent(SDL_QUIT); }
 void pushEvent(Uint8 type) {
     SDL_Event e{};
     e.type = type;
-    events.push_back(e);
+    deliver(e);
 }
 
 // ---- formatting ----

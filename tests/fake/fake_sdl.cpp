@@ -78,6 +78,16 @@ int SDL_PollEvent(SDL_Event* event) {
     return 1;
 }
 
+void SDL_SetEventFilter(SDL_EventFilter filter) {
+    recText("SDL_SetEventFilter", "");
+    eventFilter = filter;
+}
+
+Uint8* SDL_GetKeyState(int* numkeys) {
+    if (numkeys) *numkeys = SDLK_LAST;
+    return keyState;
+}
+
 Uint32 SDL_GetTicks(void) {
     Uint32 now = ticks;
     ticks += ticksPerCall;

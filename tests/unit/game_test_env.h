@@ -68,6 +68,8 @@ inline void forgetGame() {
     splashtimer = 0;
     splashalpha = 0;
     for (bool& k : Keys) k = false;
+    eventTally.passed = eventTally.quitAt = eventTally.escapeAt = 0;
+    eventTally.taken = 0;
     player_x = player_z = 0;
     player_y = 2;
     yrot = xrot = mxvel = myvel = mzvel = 0;

@@ -111,6 +111,38 @@ TEST_F(LoopTest, EveryMotionReachesTheMouseHandlerOtherEventsAreIgnored) {
     EXPECT_TRUE(Keys[255]);
 }
 
+// SDL keeps 127 events and drops the rest: a burst of motion must not cost
+// the key events behind it, and must change nothing when it fits.
+TEST_F(LoopTest, KeysLostToAFullQueueAreTakenFromTheKeyboard) {
+    fake::throughSdl = true;
+    temp_watch_events();
+    fake::pushKey('w', true);
+    temp_frame();
+    ASSERT_EQ(player_z, -0.25f);
+
+    fake::pushMotion(300, 200, 0, 1);
+    fake::keyState['s'] = 1;  // disagrees with the events: not consulted while nothing is lost
+    fake::pushKey('d', true);
+    fake::pushKey('d', false);
+    temp_frame();
+    EXPECT_TRUE(Keys['w']);
+    EXPECT_FALSE(Keys['s']);
+    EXPECT_FALSE(Keys['d']);
+    EXPECT_EQ(myvel, 0.5f);  // one step up, one half-step of damping
+    fake::keyState['s'] = 0;
+
+    float z = player_z;
+    for (int i = 0; i < 200; i++) fake::pushMotion(300, 200, 0, 1);
+    fake::pushKey('w', false);  // both behind a full queue
+    fake::pushKey('n', true);
+    temp_frame();
+    EXPECT_TRUE(fake::events.empty());
+    EXPECT_FALSE(Keys['w']);
+    EXPECT_TRUE(Keys['n']);
+    EXPECT_EQ(player_z, z);  // no step forward after the release
+    EXPECT_EQ(myvel, 4.0f);   // the motions that fitted reached GameMouse as ever
+}
+
 // The frame: clear and reset, camera, world, overlay, swap.
 TEST_F(LoopTest, DrawScreenPreparesThenCameraWorldOverlayAndSwap) {
     temp_draw_screen();
@@ -186,6 +218,19 @@ TEST_F(LoopDeathTest, QuitEndsTheBatchDeletesTheEngineShowsTheCursorAndExitsZero
     fake::events.clear();
     fake::pushQuit();
     EXPECT_EXIT(frameInChild(false), ::testing::ExitedWithCode(0), "engine=kept .* cursor=1 ");
+}
+
+TEST_F(LoopDeathTest, AQuitOrEscapeLostToAFullQueueStillEndsTheGame) {
+    fake::throughSdl = true;
+    temp_watch_events();
+    for (int i = 0; i < 127; i++) fake::pushMotion(300, 200, 1, 0);
+    fake::pushQuit();
+    fake::pushKey(SDLK_ESCAPE, true);
+    EXPECT_EXIT(frameInChild(true), ::testing::ExitedWithCode(0),
+                "engine=deleted cursorAtDelete=0 cursor=1 queued=0 swaps=0 esc=0 w=0 z=0 end");
+    fake::events.clear();
+    fake::pushKey(SDLK_ESCAPE, true);
+    EXPECT_EXIT(frameInChild(true), ::testing::ExitedWithCode(0), "engine=deleted .* queued=0 swaps=0 esc=1 ");
 }
 
 TEST_F(LoopDeathTest, EscapeExitsAtOnceFromDispatch) {

@@ -59,6 +59,11 @@ TEST_F(StartupTest, PrintsProgressAndSetsUpGlInOrder) {
     long gameStart = find("SDL_RWFromFile(./textures/stone.bmp, rb)", stone + 1);
     EXPECT_EQ(find("glShadeModel(GL_SMOOTH)"), 8);  // initGL follows the engine's SDL calls
     EXPECT_LT(find("gluPerspective(60, 1.3333333730697632, 1, 1000)"), stone);
+    // SDL_Init clears any event filter; start-up's own work then runs watched.
+    long filter = find("SDL_SetEventFilter()");
+    EXPECT_EQ(fake::eventFilter, &temp_event_filter);
+    EXPECT_LT(find("gluPerspective(60, 1.3333333730697632, 1, 1000)"), filter);
+    EXPECT_LT(filter, stone);
     EXPECT_LT(stone, texturing);
     EXPECT_LT(texturing, list);
     EXPECT_LT(list, gameStart);

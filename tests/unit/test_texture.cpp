@@ -204,3 +204,84 @@ TEST(BmpPalette, ReadsTheColoursAfterALongHeaderOnly) {
     unsigned char rgb[256][3];
     EXPECT_EQ(vkReadBmpPalette(nullptr, rgb), 0);
 }
+
+namespace {
+
+// A bitmap with a Windows info header (40 bytes) or, for w and h below
+// 65536 and headerSize 12, an OS/2 one; pixel data of dataBytes bytes.
+std::string bmpClaiming(int32_t w, int32_t h, unsigned bits, uint32_t compression, size_t dataBytes,
+                        uint32_t headerSize = 40) {
+    std::string f(14 + headerSize, '\0');
+    auto put = [&](size_t at, uint32_t v, int n) {
+        for (int i = 0; i < n; i++) f[at + i] = char(v >> (8 * i));
+    };
+    f[0] = 'B';
+    f[1] = 'M';
+    put(2, uint32_t(f.size() + dataBytes), 4);
+    put(10, uint32_t(f.size()), 4);
+    put(14, headerSize, 4);
+    if (headerSize == 12) {
+        put(18, uint32_t(w), 2), put(20, uint32_t(h), 2), put(22, 1, 2), put(24, bits, 2);
+    } else {
+        put(18, uint32_t(w), 4), put(22, uint32_t(h), 4), put(26, 1, 2), put(28, bits, 2), put(30, compression, 4);
+    }
+    return f + std::string(dataBytes, '\x55');
+}
+
+bool fits(const std::string& bytes) {
+    FILE* f = std::tmpfile();
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fseek(f, 7, SEEK_SET);  // wherever the stream stands
+    bool ok = vkBmpPixelsFit(f);
+    std::fclose(f);
+    return ok;
+}
+
+}  // namespace
+
+TEST(BmpClaim, RefusesOnlyPixelsTheFileCannotHold) {
+    std::string offsetPastEnd = bmpClaiming(2, 2, 24, 0, 16);
+    offsetPastEnd[10] = char(200);
+    const struct {
+        const char* what;
+        std::string bytes;
+        bool fits;
+    } cases[] = {
+        {"65535 x 65535 in 300 bytes", bmpClaiming(65535, 65535, 24, 0, 300), false},
+        {"OS/2 header, 65535 x 65535", bmpClaiming(65535, 65535, 24, 0, 300, 12), false},
+        {"unknown compression read as rows", bmpClaiming(4000, 4000, 24, 4, 300), false},
+        {"height INT_MIN, top row first", bmpClaiming(1, INT32_MIN, 24, 0, 300), false},
+        {"offset past the end", offsetPastEnd, false},
+        {"3 x 2, last row unpadded", bmpClaiming(3, 2, 24, 0, 21), true},
+        {"3 x 2, last row cut", bmpClaiming(3, 2, 24, 0, 20), false},
+        {"1 bit, last row unpadded", bmpClaiming(8, 2, 1, 0, 5), true},
+        {"1 bit, short", bmpClaiming(8, 2, 1, 0, 4), false},
+        {"top row first", bmpClaiming(3, -2, 24, 0, 21), true},
+        {"run-length, ends at once", bmpClaiming(65535, 65535, 8, 1, 2), true},
+        {"run-length 4, no end code", bmpClaiming(16, 16, 4, 2, 1), false},
+        {"bit count 0", bmpClaiming(65535, 65535, 0, 0, 0), true},
+        {"header cut before its compression", bmpClaiming(65535, 65535, 24, 0, 0).substr(0, 33), true},
+        {"not a bitmap", "x", true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(fits(c.bytes), c.fits) << c.what;
+    EXPECT_TRUE(vkBmpPixelsFit(nullptr));
+
+    // Every bitmap SDL decodes passes, the run-length ones included.
+    const std::string good = std::string(CORPUS_DIR) + "/bmp/g";
+    if (!std::filesystem::is_directory(good)) GTEST_SKIP() << "no bitmap corpus at " << good;
+    for (const auto& entry : std::filesystem::directory_iterator(good)) {
+        FILE* f = std::fopen(entry.path().c_str(), "rb");
+        ASSERT_NE(f, nullptr);
+        EXPECT_TRUE(vkBmpPixelsFit(f)) << entry.path();
+        std::fclose(f);
+    }
+}
+
+TEST_F(Texture, BitmapClaimingMorePixelsThanItHoldsNeverReachesSdl) {
+    writeFile("huge.bmp", bmpClaiming(65535, 65535, 24, 0, 300));
+    VK_TEXTURE t("./huge.bmp", false);
+    EXPECT_EQ(t.texID, 0u);
+    EXPECT_TRUE(fake::calls().empty());
+    EXPECT_EQ(readFile(deb), "VK_TEXTURE: Attempting to load Texture ./huge.bmp\n");
+    EXPECT_EQ(readFile("VK_SK_ENGINE.TXT"), "VK_TEXTURE: Couldn't load texture ./huge.bmp\n");
+}
