@@ -125,4 +125,7 @@ if __name__ == "__main__":
     if len(sys.argv) < 2 or not os.path.isfile(os.path.join(sys.argv[1], "index.html")):
         sys.exit("usage: test_browser.py SITE_DIR (built by tools/build-web)")
     SITE = os.path.abspath(sys.argv.pop(1))
-    unittest.main(verbosity=2)
+    result = unittest.main(verbosity=2, exit=False).result
+    failed = len(result.failures) + len(result.errors)
+    print("browser: %d passed, %d failed" % (result.testsRun - failed, failed))
+    sys.exit(1 if failed or not result.testsRun else 0)
