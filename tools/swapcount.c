@@ -1,7 +1,8 @@
 /* LD_PRELOAD helper of tools/bench-web for the desktop game: counts its
  * frames at SDL_GL_SwapBuffers and keeps "frames milliseconds" in the file
- * VASKEL_FRAMES_FILE; with VASKEL_CAPTURE_FRAME=N and VASKEL_CAPTURE_FILE it
- * also writes frame N, read back before it is shown, as a binary PPM. The
+ * VASKEL_FRAMES_FILE; with VASKEL_CAPTURE_FRAMES="N M ..." and
+ * VASKEL_CAPTURE_DIR it also writes those frames, read back before they are
+ * shown, as binary PPM files DIR/frame-N.ppm. The
  * game calls SDL through its PLT, so this definition comes first. */
 #define _GNU_SOURCE
 #include <GL/gl.h>
@@ -33,9 +34,19 @@ void SDL_GL_SwapBuffers(void) {
     static unsigned long frames;
     if (!real) real = (void (*)(void))dlsym(RTLD_NEXT, "SDL_GL_SwapBuffers");
     frames++;
-    const char* at = getenv("VASKEL_CAPTURE_FRAME");
-    const char* file = getenv("VASKEL_CAPTURE_FILE");
-    if (at && file && strtoul(at, NULL, 10) == frames) capture(file);
+    const char* want = getenv("VASKEL_CAPTURE_FRAMES");
+    const char* dir = getenv("VASKEL_CAPTURE_DIR");
+    for (char* p = (char*)want; want && dir && *p;) {
+        char* end;
+        unsigned long n = strtoul(p, &end, 10);
+        if (end == p) break;
+        if (n == frames) {
+            char path[4096];
+            snprintf(path, sizeof path, "%s/frame-%lu.ppm", dir, n);
+            capture(path);
+        }
+        p = end;
+    }
     const char* count = getenv("VASKEL_FRAMES_FILE");
     if (count) {
         struct timespec t;

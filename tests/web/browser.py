@@ -141,11 +141,16 @@ class Browser:
         """The canvas of the first frame at or after `at_least` (default: the
         next frame), as a PNG data URL, with the frame it came from."""
         frame = at_least if at_least is not None else (self.state() or {}).get("frames", 0) + 1
-        self.driver.execute_script("window.vaskel.capture = {frame: arguments[0]};", frame)
-        self.wait("capture of frame %d" % frame,
-                  lambda: self.driver.execute_script("const c = window.vaskel.capture; return c && c.url;"), timeout)
-        cap = self.driver.execute_script("return window.vaskel.capture;")
-        return cap["url"], cap["at"]
+        shot = self.capture_many([frame], timeout)[frame]
+        return shot["url"], shot["at"]
+
+    def capture_many(self, frames, timeout=180):
+        """Captures for several frames asked at once: {frame: {url, at}}."""
+        self.driver.execute_script("window.vaskel.capture = {frames: arguments[0], shots: {}};", frames)
+        self.wait("captures of frames %s" % frames, lambda: self.driver.execute_script(
+            "const c = window.vaskel.capture; return c.frames.every(f => c.shots[f]);"), timeout)
+        shots = self.driver.execute_script("return window.vaskel.capture.shots;")
+        return {int(k): v for k, v in shots.items()}
 
     def regions(self, url, rects):
         return self.driver.execute_async_script(REGION_JS, url, rects)
