@@ -80,13 +80,14 @@ public:
     virtual void drawBatch(const Uniforms& u, const std::vector<Segment>& segs) = 0;
 };
 
-// One quad of a large batch, as the culling sees it.
+// Quads of a cached batch that share texture, normal and plane: culled
+// or drawn together.
 struct BatchGroup {
     GLuint texture;
     float normal[3];
-    float plane;     // dot(normal, a vertex)
-    bool cullable;   // a unit axis-free normal lying across the quad's plane
-    bool hidden;     // shared by two solids, never seen from outside them
+    float plane;     // dot(normal, any corner)
+    bool cullable;   // one non-zero normal at all four corners, across the quad
+    bool hidden;     // sides shared by two solids, never seen from outside them
     uint32_t first, count;  // indices
 };
 
@@ -98,7 +99,7 @@ struct BatchGroup {
 class BatchCache {
 public:
     bool matches(const std::vector<Vertex>& v, const std::vector<GLuint>& quadTextures) const;
-    // Returns the index buffer the backend must upload with vertices().
+    // Afterwards vertices() and indices() are what the backend must hold.
     void build(const std::vector<Vertex>& v, const std::vector<GLuint>& quadTextures);
     // Index ranges to draw for an eye at homogeneous object-space point eye
     // (w 0: a direction, as with an orthographic projection); null: all.
