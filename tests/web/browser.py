@@ -1,0 +1,174 @@
+"""The browser build in headless Chromium, for the browser test and
+tools/bench-web: a static server on 127.0.0.1, a fresh Chromium profile,
+the page's frame counter and canvas captures.
+
+Every wait polls a condition against a deadline: SwiftShader on a shared
+two-core machine has no fixed pace.
+"""
+import base64
+import functools
+import http.server
+import shutil
+import tempfile
+import threading
+import time
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+
+# Chromium's own background connections are refused on a closed network and
+# only slow it down; the throttling switches keep a page without focus at speed.
+CHROMIUM_ARGS = [
+    "--headless=new", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
+    "--no-sandbox", "--no-first-run", "--disable-background-networking",
+    "--disable-component-update", "--disable-sync", "--disable-quic",
+    "--disable-background-timer-throttling", "--disable-renderer-backgrounding",
+    "--disable-backgrounding-occluded-windows", "--window-size=900,900",
+]
+
+# Region statistics of a captured frame, computed in the page: mean colour
+# and the largest distance of a pixel from that mean, per rectangle.
+REGION_JS = """
+const [url, rects, done] = arguments;
+const img = new Image();
+img.onload = () => {
+  const c = document.createElement('canvas');
+  c.width = img.width; c.height = img.height;
+  const g = c.getContext('2d');
+  g.drawImage(img, 0, 0);
+  const d = g.getImageData(0, 0, c.width, c.height).data;
+  done(rects.map(([x0, y0, x1, y1]) => {
+    const m = [0, 0, 0]; let n = 0;
+    for (let y = y0; y < y1; y++) for (let x = x0; x < x1; x++) {
+      const i = (y * c.width + x) * 4; m[0] += d[i]; m[1] += d[i + 1]; m[2] += d[i + 2]; n++;
+    }
+    for (let k = 0; k < 3; k++) m[k] /= n;
+    let spread = 0;
+    for (let y = y0; y < y1; y++) for (let x = x0; x < x1; x++) {
+      const i = (y * c.width + x) * 4;
+      spread = Math.max(spread, Math.abs(d[i] - m[0]) + Math.abs(d[i + 1] - m[1]) + Math.abs(d[i + 2] - m[2]));
+    }
+    return {mean: m, spread: spread};
+  }));
+};
+img.onerror = () => done(null);
+img.src = url;
+"""
+
+# Mean absolute channel difference between two captures, and the share of
+# pixels whose largest channel difference exceeds a threshold.
+DIFF_JS = """
+const [a, b, threshold, done] = arguments;
+const load = (url) => new Promise((ok, bad) => { const i = new Image(); i.onload = () => ok(i); i.onerror = bad; i.src = url; });
+Promise.all([load(a), load(b)]).then(([ia, ib]) => {
+  const px = (img) => { const c = document.createElement('canvas'); c.width = img.width; c.height = img.height;
+    const g = c.getContext('2d'); g.drawImage(img, 0, 0); return g.getImageData(0, 0, c.width, c.height).data; };
+  const da = px(ia), db = px(ib);
+  if (da.length !== db.length) { done(null); return; }
+  let sum = 0, off = 0;
+  for (let i = 0; i < da.length; i += 4) {
+    let worst = 0;
+    for (let k = 0; k < 3; k++) { const e = Math.abs(da[i + k] - db[i + k]); sum += e; worst = Math.max(worst, e); }
+    if (worst > threshold) off++;
+  }
+  const pixels = da.length / 4;
+  done({mean: sum / (pixels * 3), off: off / pixels});
+}, () => done(null));
+"""
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    extensions_map = dict(http.server.SimpleHTTPRequestHandler.extensions_map, **{".wasm": "application/wasm"})
+
+    def log_message(self, *args):
+        pass
+
+
+class Site:
+    """Serves a directory on 127.0.0.1 on a free port, in this process."""
+
+    def __init__(self, root):
+        handler = functools.partial(QuietHandler, directory=root)
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+        self.url = "http://127.0.0.1:%d/" % self.server.server_address[1]
+        self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
+        self.thread.start()
+
+    def close(self):
+        self.server.shutdown()
+        self.server.server_close()
+
+
+class Browser:
+    """Headless Chromium on a fresh profile, driving the game's page."""
+
+    def __init__(self, url):
+        self.profile = tempfile.mkdtemp(prefix="vaskel-chromium-")
+        opts = webdriver.ChromeOptions()
+        for arg in CHROMIUM_ARGS + ["--user-data-dir=" + self.profile]:
+            opts.add_argument(arg)
+        opts.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+        self.driver = webdriver.Chrome(service=Service(shutil.which("chromedriver") or "/usr/bin/chromedriver"),
+                                       options=opts)
+        self.driver.set_script_timeout(120)
+        self.driver.get(url + "index.html")
+
+    def close(self):
+        try:
+            self.driver.quit()
+        finally:
+            shutil.rmtree(self.profile, ignore_errors=True)
+
+    def state(self):
+        return self.driver.execute_script(
+            "const v = window.vaskel; return v && {frames: v.frames, drawCalls: v.drawCalls, "
+            "ended: v.ended, exitStatus: v.exitStatus, status: document.getElementById('status').textContent};")
+
+    def wait(self, what, condition, timeout=180):
+        deadline = time.monotonic() + timeout
+        while True:
+            value = condition()
+            if value:
+                return value
+            if time.monotonic() > deadline:
+                raise AssertionError("timed out waiting for " + what)
+            time.sleep(0.05)
+
+    def wait_frames(self, count, timeout=180):
+        return self.wait("frame %d" % count, lambda: (self.state() or {}).get("frames", 0) >= count, timeout)
+
+    def capture(self, at_least=None, timeout=180):
+        """The canvas of the first frame at or after `at_least` (default: the
+        next frame), as a PNG data URL, with the frame it came from."""
+        frame = at_least if at_least is not None else (self.state() or {}).get("frames", 0) + 1
+        shot = self.capture_many([frame], timeout)[frame]
+        return shot["url"], shot["at"]
+
+    def capture_many(self, frames, timeout=180):
+        """Captures for several frames asked at once: {frame: {url, at}}."""
+        self.driver.execute_script("window.vaskel.capture = {frames: arguments[0], shots: {}};", frames)
+        self.wait("captures of frames %s" % frames, lambda: self.driver.execute_script(
+            "const c = window.vaskel.capture; return c.frames.every(f => c.shots[f]);"), timeout)
+        shots = self.driver.execute_script("return window.vaskel.capture.shots;")
+        return {int(k): v for k, v in shots.items()}
+
+    def regions(self, url, rects):
+        return self.driver.execute_async_script(REGION_JS, url, rects)
+
+    def difference(self, a, b, threshold=48):
+        return self.driver.execute_async_script(DIFF_JS, a, b, threshold)
+
+    def console(self):
+        return [e["message"] for e in self.driver.get_log("browser")]
+
+    def frame_rate(self, seconds):
+        """Frames counted over `seconds` of the page's own clock."""
+        start = self.driver.execute_script("return [window.vaskel.frames, performance.now()];")
+        time.sleep(seconds)
+        end = self.driver.execute_script("return [window.vaskel.frames, performance.now()];")
+        return (end[0] - start[0]) / ((end[1] - start[1]) / 1000.0)
+
+
+def save_data_url(url, path):
+    with open(path, "wb") as f:
+        f.write(base64.b64decode(url.split(",", 1)[1]))

@@ -1,0 +1,349 @@
+// The browser build's GL and SDL layer, natively, on a recording backend:
+// display lists, batching and culling of the block grid, pixel uploads,
+// the virtual mouse, the event queue, key codes and bitmap decoding.
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "glentry.h"
+#include "sdlcore.h"
+
+namespace {
+
+using vkw::Segment;
+using vkw::Uniforms;
+using vkw::Vertex;
+
+struct Draw {
+    bool batch;
+    std::vector<Vertex> verts;  // stream draws only
+    std::vector<Segment> segs;
+    Uniforms u;
+};
+
+class Recorder : public vkw::Backend {
+public:
+    void capability(GLenum, bool) override {}
+    void clear(GLbitfield) override {}
+    void clearColor(float, float, float, float) override {}
+    void viewport(int, int, int, int) override {}
+    void depthFunc(GLenum) override {}
+    void blendFunc(GLenum, GLenum) override {}
+    void texImage(GLuint, int w, int h, GLenum format, const uint8_t* p) override {
+        upload.assign(p, p + size_t(w) * h * (format == GL_RGB ? 3 : 4));
+    }
+    void texParameter(GLuint, GLenum, GLint) override {}
+    void drawStream(const Uniforms& u, const Vertex* v, size_t nv, const uint32_t*,
+                    const std::vector<Segment>& segs) override {
+        draws.push_back(Draw{false, std::vector<Vertex>(v, v + nv), segs, u});
+    }
+    void uploadBatch(const Vertex*, size_t, const uint32_t*, size_t) override { uploads++; }
+    void drawBatch(const Uniforms& u, const std::vector<Segment>& segs) override {
+        draws.push_back(Draw{true, {}, segs, u});
+    }
+    std::vector<Draw> draws;
+    std::vector<uint8_t> upload;
+    int uploads = 0;
+};
+
+class WebLayer : public ::testing::Test {
+protected:
+    void SetUp() override { vkw::setContext(&ctx); }
+    void TearDown() override { vkw::setContext(nullptr); }
+    Recorder rec;
+    vkw::Context ctx{&rec};
+};
+
+// A unit cube's six faces as the engine sends them: one normal and one
+// bind per face.
+void cube(float x, float y, float z, GLuint tex) {
+    static const float n[6][3] = {{0, -1, 0}, {0, 1, 0}, {-1, 0, 0}, {1, 0, 0}, {0, 0, -1}, {0, 0, 1}};
+    static const int c[6][4][3] = {
+        {{0, 0, 1}, {1, 0, 1}, {1, 0, 0}, {0, 0, 0}}, {{0, 1, 0}, {1, 1, 0}, {1, 1, 1}, {0, 1, 1}},
+        {{0, 0, 1}, {0, 0, 0}, {0, 1, 0}, {0, 1, 1}}, {{1, 0, 1}, {1, 0, 0}, {1, 1, 0}, {1, 1, 1}},
+        {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}}};
+    for (int f = 0; f < 6; f++) {
+        glBindTexture(GL_TEXTURE_2D, tex);
+        glBegin(GL_QUADS);
+        glNormal3f(n[f][0], n[f][1], n[f][2]);
+        for (const auto& k : c[f]) {
+            glTexCoord2f(0, 0);
+            glVertex3f(x + k[0], y + k[1], z + k[2]);
+        }
+        glEnd();
+    }
+}
+
+// The block grid: a side x side checkerboard of cubes at y -2.
+void floorGrid(int side) {
+    for (int r = 0; r < side; r++)
+        for (int col = 0; col < side; col++) cube(float(col - side / 2), -2, float(side / 2 - r), (r + col) % 2 ? 2 : 1);
+}
+
+void camera(double ex, double ey, double ez, double cx, double cy, double cz) {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45, 4.0 / 3, 0.1, 100);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(ex, ey, ez, cx, cy, cz, 0, 1, 0);
+    glEnable(GL_DEPTH_TEST);
+}
+
+uint32_t indexCount(const Draw& d) {
+    uint32_t n = 0;
+    for (const Segment& s : d.segs) n += s.count;
+    return n;
+}
+
+TEST_F(WebLayer, DisplayListsRecordWithoutDrawingAndReplayLikeImmediateMode) {
+    GLuint list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
+    cube(0, 0, 0, 5);
+    glEndList();
+    ctx.swap();
+    EXPECT_TRUE(rec.draws.empty()) << "GL_COMPILE drew";
+
+    cube(0, 0, 0, 5);
+    ctx.swap();
+    glPushMatrix();
+    glTranslatef(3, 0, 0);
+    glCallList(list);
+    glPopMatrix();
+    ctx.swap();
+    ASSERT_EQ(2u, rec.draws.size());
+    const Draw direct = rec.draws[0];
+    const Draw replay = rec.draws[1];
+    ASSERT_EQ(direct.verts.size(), replay.verts.size());
+    EXPECT_EQ(0, std::memcmp(direct.verts.data(), replay.verts.data(), direct.verts.size() * sizeof(Vertex)));
+    EXPECT_FLOAT_EQ(3, replay.u.modelview.m[12]) << "the translation applies to the replay";
+    EXPECT_FLOAT_EQ(0, ctx.modelview().m[12]) << "glPopMatrix restores";
+    EXPECT_EQ(5u, ctx.boundTexture()) << "replay rebinds";
+
+    // A list calling a list, recorded and executed at once.
+    GLuint outer = glGenLists(1);
+    EXPECT_NE(list, outer);
+    glNewList(outer, GL_COMPILE_AND_EXECUTE);
+    glCallList(list);
+    glEndList();
+    ctx.swap();
+    glCallList(outer);
+    ctx.swap();
+    ASSERT_EQ(4u, rec.draws.size());
+    EXPECT_EQ(direct.verts.size(), rec.draws[2].verts.size());
+    EXPECT_EQ(direct.verts.size(), rec.draws[3].verts.size());
+}
+
+TEST_F(WebLayer, BindsBetweenFacesKeepOneRunAndStateChangesEndIt) {
+    glEnable(GL_DEPTH_TEST);
+    cube(0, 0, 0, 1);
+    glDisable(GL_BLEND);      // already off: no change
+    glEnable(GL_DEPTH_TEST);  // already on
+    cube(1, 0, 0, 2);
+    glTranslatef(0, 1, 0);
+    cube(0, 0, 0, 1);
+    ctx.swap();
+    ASSERT_EQ(2u, rec.draws.size());
+    EXPECT_EQ(48u, rec.draws[0].verts.size());
+    ASSERT_EQ(2u, rec.draws[0].segs.size()) << "one segment per texture change";
+    EXPECT_EQ(36u, rec.draws[0].segs[0].count);
+    EXPECT_EQ(2u, rec.draws[0].segs[1].texture);
+    EXPECT_EQ(3u, ctx.stats().lastDrawCalls);
+}
+
+TEST_F(WebLayer, FloorIsCachedOnceAndDrawsOnlyFacesTheEyeCanSee) {
+    const int side = 16;  // 1536 faces: above the batching threshold
+    auto frame = [&](double ex, double ey, double ez) {
+        rec.draws.clear();
+        camera(ex, ey, ez, ex, ey - 1, ez - 1);
+        floorGrid(side);
+        ctx.swap();
+        EXPECT_EQ(1u, rec.draws.size());
+        return rec.draws.empty() ? Draw{} : rec.draws[0];
+    };
+    Draw above = frame(0, 1.3, 0);
+    Draw again = frame(0, 1.3, 0);
+    EXPECT_TRUE(above.batch);
+    EXPECT_EQ(1, rec.uploads) << "an unchanged grid is uploaded once";
+    EXPECT_EQ(indexCount(above), indexCount(again));
+    EXPECT_EQ(2u, above.segs.size()) << "one draw per texture";
+    EXPECT_EQ(side * side * 6u, indexCount(above)) << "tops only";
+
+    Draw below = frame(0, -10, 0);
+    EXPECT_EQ(side * side * 6u, indexCount(below)) << "bottoms only";
+    // Off the west edge at floor height: the tops, bottoms and inner sides
+    // are hidden; the west sides face the eye.
+    Draw west = frame(-20, -1.5, 0);
+    EXPECT_EQ(side * 6u, indexCount(west));
+    Draw inside = frame(0.5, -1.5, 0.5);
+    EXPECT_EQ(side * side * 6 * 6u, indexCount(inside)) << "an eye inside the grid sees every face";
+    EXPECT_EQ(1, rec.uploads);
+
+    // A moved cube is a different batch.
+    rec.draws.clear();
+    camera(0, 1.3, 0, 0, 0, -1);
+    floorGrid(side - 1);
+    cube(40, 0, 0, 1);
+    cube(41, 0, 0, 1);
+    floorGrid(1);
+    ctx.swap();
+    EXPECT_EQ(2, rec.uploads);
+}
+
+TEST_F(WebLayer, BlendedOrSmallRunsAreStreamedInOrder) {
+    camera(0, 1.3, 0, 0, 0, -1);
+    glEnable(GL_BLEND);
+    floorGrid(16);
+    ctx.swap();
+    ASSERT_EQ(1u, rec.draws.size());
+    EXPECT_FALSE(rec.draws[0].batch);
+    EXPECT_EQ(16u * 16 * 6 * 6, indexCount(rec.draws[0]));
+    EXPECT_EQ(0, rec.uploads);
+}
+
+TEST_F(WebLayer, CameraLightAndColourMaterial) {
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(1, 2, 3, 1, 2, 2, 0, 1, 0);  // looks down -z from (1, 2, 3)
+    const float* m = ctx.modelview().m;
+    // The eye goes to the origin, the centre one unit down -z.
+    EXPECT_NEAR(0, m[12] + m[0] * 1 + m[4] * 2 + m[8] * 3, 1e-5);
+    EXPECT_NEAR(0, m[14] + m[2] * 1 + m[6] * 2 + m[10] * 3, 1e-5);
+    EXPECT_NEAR(-1, m[14] + m[2] * 1 + m[6] * 2 + m[10] * 2, 1e-5);
+
+    const float pos[4] = {0, 3, 0, 24};
+    glLightfv(GL_LIGHT1, GL_POSITION, pos);  // kept in eye space
+    glEnable(GL_LIGHT1);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_COLOR_MATERIAL);
+    glColor4f(0.5f, 0.25f, 1, 0.5f);
+    glBegin(GL_TRIANGLES);
+    for (int i = 0; i < 3; i++) glVertex3f(float(i), 0, 0);
+    glEnd();
+    ctx.swap();
+    ASSERT_EQ(1u, rec.draws.size());
+    const Uniforms& u = rec.draws[0].u;
+    EXPECT_TRUE(u.lightOn);
+    EXPECT_NEAR(3 * m[4] + m[12] * 24, u.lightPosition[0], 1e-4);
+    EXPECT_NEAR(3 * m[5] + m[13] * 24, u.lightPosition[1], 1e-4);
+    EXPECT_FLOAT_EQ(24, u.lightPosition[3]);
+    EXPECT_TRUE(u.colorMaterial);
+    EXPECT_FLOAT_EQ(0.25f, u.materialDiffuse[1]);
+    EXPECT_FLOAT_EQ(0.5f, rec.draws[0].verts[0].col[3]);
+}
+
+TEST_F(WebLayer, UploadsTurnPaddedBgrRowsIntoPackedRgb) {
+    GLuint tex;
+    glGenTextures(1, &tex);
+    glBindTexture(GL_TEXTURE_2D, tex);
+    // Two pixels per row of 6 bytes, padded to 8 under alignment 4.
+    const uint8_t bgr[16] = {1, 2, 3, 4, 5, 6, 0xEE, 0xEE, 7, 8, 9, 10, 11, 12, 0xEE, 0xEE};
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, 2, 2, 0, GL_BGR, GL_UNSIGNED_BYTE, bgr);
+    const std::vector<uint8_t> rgb = {3, 2, 1, 6, 5, 4, 9, 8, 7, 12, 11, 10};
+    EXPECT_EQ(rgb, rec.upload);
+
+    const uint8_t rgb1[3] = {10, 20, 30};
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb1);
+    EXPECT_EQ((std::vector<uint8_t>{10, 20, 30, 255}), rec.upload);
+}
+
+TEST(WebSdl, VirtualMouseWarpsLikeSdl) {
+    vkw::VirtualMouse mouse(640, 480);
+    SDL_Event e;
+    ASSERT_TRUE(mouse.move(630, 100, &e));
+    EXPECT_TRUE(mouse.move(20, 0, &e));  // clamped at the right edge
+    int x, y, dx, dy;
+    mouse.position(&x, &y);
+    EXPECT_EQ(639, x);
+    EXPECT_EQ(100, y);
+    EXPECT_EQ(9, e.motion.xrel);
+    EXPECT_FALSE(mouse.move(5, 0, &e)) << "no move, no event";
+
+    // The game's edge warp: a motion event whose jump reaches the relative state.
+    mouse.takeRelative(&dx, &dy);
+    EXPECT_EQ(639, dx);
+    EXPECT_EQ(100, dy);
+    ASSERT_TRUE(mouse.moveTo(2, 100, &e));
+    EXPECT_EQ(SDL_MOUSEMOTION, e.type);
+    EXPECT_EQ(2, e.motion.x);
+    EXPECT_EQ(-637, e.motion.xrel);
+    mouse.takeRelative(&dx, &dy);
+    EXPECT_EQ(-637, dx);
+    mouse.takeRelative(&dx, &dy);
+    EXPECT_EQ(0, dx) << "reading resets";
+}
+
+TEST(WebSdl, QueueDropsWhatArrivesWhenFull) {
+    vkw::EventQueue q;
+    SDL_Event e{};
+    for (int i = 0; i < 130; i++) {
+        e.key.keysym.sym = SDLKey(i);
+        EXPECT_EQ(i < vkw::EventQueue::kCapacity, q.push(e));
+    }
+    for (int i = 0; i < vkw::EventQueue::kCapacity; i++) {
+        ASSERT_TRUE(q.pop(&e));
+        EXPECT_EQ(i, e.key.keysym.sym);
+    }
+    EXPECT_FALSE(q.pop(&e));
+}
+
+TEST(WebSdl, DomKeysBecomeSdl12Codes) {
+    EXPECT_EQ(SDLK_a + 22, vkw::keyFromDomCode("KeyW"));
+    EXPECT_EQ(32, vkw::keyFromDomCode("Space"));
+    EXPECT_EQ(27, vkw::keyFromDomCode("Escape"));
+    EXPECT_EQ(273, vkw::keyFromDomCode("ArrowUp"));
+    EXPECT_EQ(293, vkw::keyFromDomCode("F12"));
+    EXPECT_EQ(SDLK_UNKNOWN, vkw::keyFromDomCode("F13"));
+    EXPECT_EQ(SDLK_UNKNOWN, vkw::keyFromDomCode("Keyw"));
+}
+
+std::vector<uint8_t> bmp(int w, int h, int bits, const std::vector<uint8_t>& pixels) {
+    std::vector<uint8_t> f(54 + pixels.size(), 0);
+    std::copy(pixels.begin(), pixels.end(), f.begin() + 54);
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; i++) f[at + i] = uint8_t(v >> (8 * i));
+    };
+    f[0] = 'B';
+    f[1] = 'M';
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, uint32_t(w));
+    put32(22, uint32_t(h));
+    f[26] = 1;
+    f[28] = uint8_t(bits);
+    put32(2, uint32_t(f.size()));
+    return f;
+}
+
+TEST(WebSdl, BitmapsDecodeTopRowFirstInBgr) {
+    // 2x2, 24 bits, rows of 6 bytes padded to 8, bottom row first in the file.
+    std::vector<uint8_t> file = bmp(2, 2, 24, {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0});
+    SDL_Surface* s = vkw::decodeBmp(file.data(), file.size());
+    ASSERT_NE(nullptr, s);
+    EXPECT_EQ(24, s->format->BitsPerPixel);
+    EXPECT_EQ(8, s->pitch);
+    const auto* p = static_cast<const uint8_t*>(s->pixels);
+    EXPECT_EQ((std::vector<uint8_t>{7, 8, 9, 10, 11, 12}), std::vector<uint8_t>(p, p + 6));
+    EXPECT_EQ((std::vector<uint8_t>{1, 2, 3, 4, 5, 6}), std::vector<uint8_t>(p + 8, p + 14));
+    vkw::freeSurface(s);
+
+    std::vector<uint8_t> wide = bmp(1, 1, 32, {1, 2, 3, 4});
+    s = vkw::decodeBmp(wide.data(), wide.size());
+    ASSERT_NE(nullptr, s);
+    EXPECT_EQ((std::vector<uint8_t>{1, 2, 3}), std::vector<uint8_t>(static_cast<uint8_t*>(s->pixels),
+                                                                     static_cast<uint8_t*>(s->pixels) + 3));
+    vkw::freeSurface(s);
+
+    file.resize(file.size() - 1);
+    EXPECT_EQ(nullptr, vkw::decodeBmp(file.data(), file.size())) << "cut short";
+    std::vector<uint8_t> eight = bmp(1, 1, 8, {0, 0, 0, 0});
+    EXPECT_EQ(nullptr, vkw::decodeBmp(eight.data(), eight.size()));
+}
+
+}  // namespace

@@ -1,0 +1,63 @@
+/* LD_PRELOAD helper of tools/bench-web for the desktop game: counts its
+ * frames at SDL_GL_SwapBuffers and keeps "frames milliseconds" in the file
+ * VASKEL_FRAMES_FILE; with VASKEL_CAPTURE_FRAMES="N M ..." and
+ * VASKEL_CAPTURE_DIR it also writes those frames, read back before they are
+ * shown, as binary PPM files DIR/frame-N.ppm. The
+ * game calls SDL through its PLT, so this definition comes first. */
+#define _GNU_SOURCE
+#include <GL/gl.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <time.h>
+#include <unistd.h>
+
+enum { W = 640, H = 480 };
+
+static void capture(const char* path) {
+    static unsigned char px[W * H * 3];
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, W, H, GL_RGB, GL_UNSIGNED_BYTE, px);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    FILE* f = fopen(path, "wb");
+    if (!f) return;
+    fprintf(f, "P6\n%d %d\n255\n", W, H);
+    for (int y = H - 1; y >= 0; y--) fwrite(px + (size_t)y * W * 3, 1, W * 3, f);  /* GL rows run bottom up */
+    fclose(f);
+}
+
+void SDL_GL_SwapBuffers(void) {
+    static void (*real)(void);
+    static unsigned long frames;
+    if (!real) real = (void (*)(void))dlsym(RTLD_NEXT, "SDL_GL_SwapBuffers");
+    frames++;
+    const char* want = getenv("VASKEL_CAPTURE_FRAMES");
+    const char* dir = getenv("VASKEL_CAPTURE_DIR");
+    for (char* p = (char*)want; want && dir && *p;) {
+        char* end;
+        unsigned long n = strtoul(p, &end, 10);
+        if (end == p) break;
+        if (n == frames) {
+            char path[4096];
+            snprintf(path, sizeof path, "%s/frame-%lu.ppm", dir, n);
+            capture(path);
+        }
+        p = end;
+    }
+    const char* count = getenv("VASKEL_FRAMES_FILE");
+    if (count) {
+        struct timespec t;
+        clock_gettime(CLOCK_MONOTONIC, &t);
+        char line[64];
+        int n = snprintf(line, sizeof line, "%lu %.1f\n", frames, t.tv_sec * 1e3 + t.tv_nsec / 1e6);
+        int fd = open(count, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd >= 0) {
+            if (write(fd, line, (size_t)n) < 0) { /* a lost sample only */ }
+            close(fd);
+        }
+    }
+    real();
+}

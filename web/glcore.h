@@ -1,0 +1,246 @@
+// The fixed-function GL 1.1 state machine of the browser build, without
+// any WebGL: matrices, lights, fog, display lists and immediate mode. What
+// it draws goes to a Backend, which the browser build implements on WebGL
+// and the tests implement as a recorder.
+#pragma once
+
+#include <vkw/gltypes.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace vkw {
+
+// Column-major, as GL keeps it.
+struct Mat4 {
+    float m[16];
+    static Mat4 identity();
+};
+Mat4 operator*(const Mat4& a, const Mat4& b);
+Mat4 translation(float x, float y, float z);
+Mat4 rotation(float degrees, float x, float y, float z);
+Mat4 scaling(float x, float y, float z);
+Mat4 ortho(double l, double r, double b, double t, double n, double f);
+Mat4 perspective(double fovy, double aspect, double n, double f);
+Mat4 lookAt(const double eye[3], const double centre[3], const double up[3]);
+// General inverse; false (and out untouched) when m is singular.
+bool invert(const Mat4& m, Mat4* out);
+
+struct Vertex {
+    float pos[3];
+    float nrm[3];
+    float tex[2];
+    float col[4];
+};
+
+// Everything a shader needs besides the vertices and the texture.
+struct Uniforms {
+    Mat4 modelview, projection;
+    float normalMatrix[9];
+    bool texturing;
+    bool lighting;
+    bool colorMaterial;
+    float sceneAmbient[4];
+    float materialAmbient[4], materialDiffuse[4];
+    bool lightOn;  // the first enabled light; the layer shades with one
+    float lightPosition[4];  // eye space
+    float lightAmbient[4], lightDiffuse[4];
+    bool fog;
+    GLenum fogMode;
+    float fogColor[4];
+    float fogStart, fogEnd, fogDensity;
+};
+
+// A range of triangle indices drawn with one texture (name 0: none).
+struct Segment {
+    GLuint texture;
+    uint32_t first, count;
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+    virtual void capability(GLenum cap, bool on) = 0;  // GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE
+    virtual void clear(GLbitfield mask) = 0;
+    virtual void clearColor(float r, float g, float b, float a) = 0;
+    virtual void viewport(int x, int y, int w, int h) = 0;
+    virtual void depthFunc(GLenum func) = 0;
+    virtual void blendFunc(GLenum s, GLenum d) = 0;
+    // pixels: rows tightly packed, first row first; format GL_RGB or GL_RGBA.
+    virtual void texImage(GLuint name, int w, int h, GLenum format, const uint8_t* pixels) = 0;
+    virtual void texParameter(GLuint name, GLenum pname, GLint value) = 0;
+    // Vertices and indices valid for this call only.
+    virtual void drawStream(const Uniforms& u, const Vertex* v, size_t nv, const uint32_t* idx,
+                            const std::vector<Segment>& segs) = 0;
+    // Replaces the one resident batch; drawBatch draws index ranges of it.
+    virtual void uploadBatch(const Vertex* v, size_t nv, const uint32_t* idx, size_t ni) = 0;
+    virtual void drawBatch(const Uniforms& u, const std::vector<Segment>& segs) = 0;
+};
+
+// Quads of a cached batch that share texture, normal and plane: culled
+// or drawn together.
+struct BatchGroup {
+    GLuint texture;
+    float normal[3];
+    float plane;     // dot(normal, any corner)
+    bool cullable;   // one non-zero normal at all four corners, across the quad
+    bool hidden;     // sides shared by two solids, never seen from outside them
+    uint32_t first, count;  // indices
+};
+
+// A large immediate-mode run that came back unchanged frame after frame is
+// kept in vertex buffers, grouped by texture and face plane. It assumes the
+// quads bound closed solids (the block grid's cubes): a face whose quad
+// another face covers with the opposite normal is inside, and a face
+// looking away from the eye is behind the solid's front faces.
+class BatchCache {
+public:
+    bool matches(const std::vector<Vertex>& v, const std::vector<GLuint>& quadTextures) const;
+    // Afterwards vertices() and indices() are what the backend must hold.
+    void build(const std::vector<Vertex>& v, const std::vector<GLuint>& quadTextures);
+    // Index ranges to draw for an eye at homogeneous object-space point eye
+    // (w 0: a direction, as with an orthographic projection); null: all.
+    std::vector<Segment> visible(const float* eye) const;
+
+    const std::vector<Vertex>& vertices() const { return sorted_; }
+    const std::vector<uint32_t>& indices() const { return indices_; }
+    const std::vector<BatchGroup>& groups() const { return groups_; }
+    bool empty() const { return source_.empty(); }
+
+private:
+    std::vector<Vertex> source_;
+    std::vector<GLuint> sourceTextures_;
+    std::vector<Vertex> sorted_;
+    std::vector<uint32_t> indices_;
+    std::vector<BatchGroup> groups_;
+    float lo_[3] = {0, 0, 0}, hi_[3] = {0, 0, 0};
+};
+
+// One recorded GL call of a display list.
+struct Command {
+    enum Op : uint8_t {
+        BEGIN, END, VERTEX, NORMAL, TEXCOORD, COLOR, BIND, ENABLE, DISABLE, BLENDFUNC, DEPTHFUNC,
+        MATRIXMODE, LOADIDENTITY, PUSH, POP, MULT, CALLLIST, FOGF, FOGFV, LIGHTFV, CLEAR, CLEARCOLOR,
+        VIEWPORT, SHADEMODEL, HINT,
+    } op;
+    GLenum a = 0, b = 0;
+    float f[16] = {};
+};
+
+// Converts an upload to tightly packed RGB or RGBA (by the internal
+// format's component count), honouring the source rows' alignment.
+// Returns false for formats the layer does not take.
+bool convertPixels(GLint internalFormat, int w, int h, GLenum format, GLenum type, int alignment,
+                   const void* src, std::vector<uint8_t>* out, GLenum* outFormat);
+
+struct Stats {
+    uint64_t frames = 0;
+    uint32_t drawCalls = 0;      // in the frame being drawn
+    uint32_t lastDrawCalls = 0;  // in the last finished frame
+    uint32_t batchBuilds = 0;
+};
+
+class Context {
+public:
+    explicit Context(Backend* backend);
+
+    // Entry points, named after the GL calls.
+    void execute(const Command& c);  // records instead while a list is open
+    GLuint genLists(GLsizei range);
+    void newList(GLuint list, GLenum mode);
+    void endList();
+    void genTextures(GLsizei n, GLuint* names);
+    void pixelStore(GLenum pname, GLint value);
+    void texImage(GLint internalFormat, GLsizei w, GLsizei h, GLenum format, GLenum type, const void* pixels);
+    void texParameter(GLenum pname, GLint value);
+    void multMatrixd(const double* m);
+    // The end of a frame: draws what is pending.
+    void swap();
+    void flush();
+
+    const Stats& stats() const { return stats_; }
+    const Mat4& modelview() const { return mv_.back(); }
+    const Mat4& projection() const { return proj_.back(); }
+    GLuint boundTexture() const { return bound_; }
+    bool compiling() const { return listName_ != 0; }
+    const BatchCache& cache() const { return cache_; }
+
+private:
+    void run(const Command& c);
+    void setCap(GLenum cap, bool on);
+    Mat4& current();
+    void changeMatrix(const Mat4& m, bool replace);
+    void endPrimitive();
+    bool cacheable() const;
+    Uniforms uniforms() const;
+    void drawPending();
+    void drawStream();
+    void drawCached();
+    bool objectEye(float eye[4]) const;
+
+    Backend* backend_;
+    Stats stats_;
+
+    // Matrices.
+    GLenum matrixMode_ = GL_MODELVIEW;
+    std::vector<Mat4> mv_, proj_;
+
+    // Current attributes.
+    float normal_[3] = {0, 0, 1};
+    float tex_[2] = {0, 0};
+    float color_[4] = {1, 1, 1, 1};
+
+    // Enables kept here, and those passed on to WebGL.
+    bool lighting_ = false, colorMaterial_ = false, fog_ = false, texture2d_ = false;
+    bool lights_[8] = {};
+    bool blend_ = false, depth_ = false, cull_ = false;
+    GLenum blendSrc_ = GL_ONE, blendDst_ = GL_ZERO, depthFunc_ = GL_LESS;
+    int viewport_[4] = {-1, -1, -1, -1};
+    float materialAmbient_[4] = {0.2f, 0.2f, 0.2f, 1};
+    float materialDiffuse_[4] = {0.8f, 0.8f, 0.8f, 1};
+
+    struct Light {
+        float ambient[4], diffuse[4], position[4];
+    } light_[8];
+    GLenum fogMode_ = GL_EXP;
+    float fogColor_[4] = {0, 0, 0, 0};
+    float fogStart_ = 0, fogEnd_ = 1, fogDensity_ = 1;
+
+    // Textures.
+    GLuint bound_ = 0;
+    GLuint nextTexture_ = 1;
+    int unpackAlignment_ = 4;
+
+    // Display lists.
+    std::map<GLuint, std::vector<Command>> lists_;
+    GLuint nextList_ = 1;
+    GLuint listName_ = 0;
+    GLenum listMode_ = 0;
+    std::vector<Command> recording_;
+    int callDepth_ = 0;
+
+    // Immediate mode: the primitives since the last state change other
+    // than a texture bind, the open one last.
+    struct Piece {
+        GLuint texture;
+        GLenum mode;
+        uint32_t first, count;
+    };
+    bool inBegin_ = false;
+    GLenum beginMode_ = 0;
+    uint32_t beginFirst_ = 0;
+    std::vector<Vertex> verts_;
+    std::vector<Piece> pieces_;
+    std::vector<GLuint> quadTex_;
+    std::vector<uint32_t> scratch_;
+    std::vector<Segment> segs_;
+    BatchCache cache_;
+};
+
+// Pending runs of at least this many quads are candidates for the cache.
+constexpr size_t kBatchMinQuads = 1024;
+
+}  // namespace vkw

@@ -1,0 +1,252 @@
+// SDL 1.2 for the browser build: the canvas as the window with a WebGL 2
+// context, DOM input as SDL events, the virtual mouse, the millisecond
+// clock and sleeps (which hand control back to the browser), and bitmap
+// files from the preloaded file system.
+#include <GL/gl.h>
+#include <SDL/SDL.h>
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "glentry.h"
+#include "sdlcore.h"
+#include "webgl.h"
+
+struct SDL_RWops {
+    FILE* file;
+};
+
+namespace {
+
+const char kCanvas[] = "#canvas";
+const int kWidth = 640, kHeight = 480;
+const long kMaxBitmapBytes = 64L << 20;
+
+vkw::EventQueue gQueue;
+vkw::VirtualMouse gMouse(kWidth, kHeight);
+double gStart = 0;
+bool gListening = false;
+bool gLocked = false;
+bool gHaveLast = false;
+long gLastX = 0, gLastY = 0;
+int gCursorShown = SDL_ENABLE;
+
+SDL_PixelFormat gDesktopFormat;
+SDL_VideoInfo gVideoInfo;
+SDL_Surface gScreen;
+EMSCRIPTEN_WEBGL_CONTEXT_HANDLE gWebGL = 0;
+std::unique_ptr<vkw::Backend> gBackend;
+std::unique_ptr<vkw::Context> gContext;
+
+void postMotion(int dx, int dy) {
+    SDL_Event e;
+    if (gMouse.move(dx, dy, &e)) gQueue.push(e);
+}
+
+EM_BOOL onKey(int type, const EmscriptenKeyboardEvent* k, void*) {
+    SDLKey sym = vkw::keyFromDomCode(k->code);
+    if (sym == SDLK_UNKNOWN) return EM_FALSE;  // leave F5 and the like to the browser
+    if (k->repeat) return EM_TRUE;             // SDL 1.2 repeats nothing unless asked
+    SDL_Event e;
+    std::memset(&e, 0, sizeof e);
+    e.key.type = type == EMSCRIPTEN_EVENT_KEYDOWN ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.state = type == EMSCRIPTEN_EVENT_KEYDOWN;
+    e.key.keysym.sym = sym;
+    gQueue.push(e);
+    return EM_TRUE;
+}
+
+// Captured: the browser's relative motion. Not captured (refused, or not
+// asked for yet): the pointer's own moves over the canvas.
+EM_BOOL onMouseMove(int, const EmscriptenMouseEvent* m, void*) {
+    if (gLocked) {
+        postMotion(int(m->movementX), int(m->movementY));
+        return EM_TRUE;
+    }
+    if (gHaveLast) postMotion(int(m->targetX - gLastX), int(m->targetY - gLastY));
+    gLastX = m->targetX;
+    gLastY = m->targetY;
+    gHaveLast = true;
+    return EM_TRUE;
+}
+
+EM_BOOL onMouseLeave(int, const EmscriptenMouseEvent*, void*) {
+    gHaveLast = false;
+    return EM_FALSE;
+}
+
+EM_BOOL onMouseDown(int, const EmscriptenMouseEvent*, void*) {
+    if (!gLocked) emscripten_request_pointerlock(kCanvas, EM_TRUE);
+    return EM_FALSE;
+}
+
+EM_BOOL onLockChange(int, const EmscriptenPointerlockChangeEvent* p, void*) {
+    gLocked = p->isActive;
+    gHaveLast = false;
+    return EM_FALSE;
+}
+
+void listen() {
+    if (gListening) return;
+    gListening = true;
+    const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
+    emscripten_set_keydown_callback(window, nullptr, EM_TRUE, onKey);
+    emscripten_set_keyup_callback(window, nullptr, EM_TRUE, onKey);
+    emscripten_set_mousemove_callback(kCanvas, nullptr, EM_TRUE, onMouseMove);
+    emscripten_set_mouseleave_callback(kCanvas, nullptr, EM_TRUE, onMouseLeave);
+    emscripten_set_mousedown_callback(kCanvas, nullptr, EM_TRUE, onMouseDown);
+    emscripten_set_pointerlockchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_TRUE, onLockChange);
+}
+
+void setCursor(bool shown) {
+    EM_ASM({ var c = document.querySelector(UTF8ToString($0)); if (c) c.style.cursor = UTF8ToString($1); },
+           kCanvas, shown ? "auto" : "none");
+}
+
+}  // namespace
+
+extern "C" {
+
+int SDL_Init(Uint32) {
+    gStart = emscripten_get_now();
+    listen();
+    return 0;
+}
+
+// Input stops, the capture is released and the cursor comes back; the page
+// learns that the game has ended from the process exit that follows.
+void SDL_Quit(void) {
+    emscripten_html5_remove_all_event_listeners();
+    gListening = false;
+    emscripten_exit_pointerlock();
+    setCursor(true);
+}
+
+const SDL_VideoInfo* SDL_GetVideoInfo(void) {
+    gDesktopFormat.BitsPerPixel = 32;
+    gDesktopFormat.BytesPerPixel = 4;
+    gVideoInfo.vfmt = &gDesktopFormat;
+    gVideoInfo.current_w = kWidth;
+    gVideoInfo.current_h = kHeight;
+    return &gVideoInfo;
+}
+
+// The canvas decides the framebuffer; the requested sizes are not needed.
+int SDL_GL_SetAttribute(SDL_GLattr, int) { return 0; }
+
+SDL_Surface* SDL_SetVideoMode(int width, int height, int, Uint32 flags) {
+    if (!(flags & SDL_OPENGL) || width <= 0 || height <= 0) return nullptr;
+    if (!gWebGL) {
+        EmscriptenWebGLContextAttributes a;
+        emscripten_webgl_init_context_attributes(&a);
+        a.majorVersion = 2;
+        a.minorVersion = 0;
+        a.alpha = EM_FALSE;
+        a.depth = EM_TRUE;
+        a.stencil = EM_FALSE;
+        a.antialias = EM_FALSE;
+        a.preserveDrawingBuffer = EM_FALSE;
+        emscripten_set_canvas_element_size(kCanvas, width, height);
+        gWebGL = emscripten_webgl_create_context(kCanvas, &a);
+        if (gWebGL <= 0) {
+            gWebGL = 0;
+            return nullptr;
+        }
+        emscripten_webgl_make_context_current(gWebGL);
+        gBackend = vkw::makeWebGLBackend();
+        gContext = std::make_unique<vkw::Context>(gBackend.get());
+        vkw::setContext(gContext.get());
+        // GL's viewport starts as the whole window.
+        glViewport(0, 0, width, height);
+    }
+    gScreen.w = width;
+    gScreen.h = height;
+    gScreen.format = &gDesktopFormat;
+    return &gScreen;
+}
+
+// Presents by returning to the browser at the next sleep; here the frame
+// is finished, counted and, when the page asks, captured.
+void SDL_GL_SwapBuffers(void) {
+    if (!gContext) return;
+    gContext->swap();
+    const vkw::Stats& s = gContext->stats();
+    EM_ASM({ if (Module.vaskelFrame) Module.vaskelFrame($0, $1, $2); }, double(s.frames), s.lastDrawCalls,
+           s.batchBuilds);
+}
+
+int SDL_PollEvent(SDL_Event* event) {
+    if (!event) return gQueue.size() > 0;
+    return gQueue.pop(event) ? 1 : 0;
+}
+
+Uint32 SDL_GetTicks(void) { return Uint32(emscripten_get_now() - gStart); }
+
+// Every sleep hands control back to the browser: that is when it shows the
+// frame and delivers input.
+void SDL_Delay(Uint32 ms) { emscripten_sleep(ms); }
+
+Uint8 SDL_GetRelativeMouseState(int* x, int* y) {
+    gMouse.takeRelative(x, y);
+    return 0;
+}
+
+Uint8 SDL_GetMouseState(int* x, int* y) {
+    gMouse.position(x, y);
+    return 0;
+}
+
+void SDL_WarpMouse(Uint16 x, Uint16 y) {
+    SDL_Event e;
+    if (gMouse.moveTo(x, y, &e)) gQueue.push(e);
+}
+
+int SDL_ShowCursor(int toggle) {
+    int was = gCursorShown;
+    if (toggle == SDL_ENABLE || toggle == SDL_DISABLE) {
+        gCursorShown = toggle;
+        setCursor(toggle == SDL_ENABLE);
+    }
+    return was;
+}
+
+SDL_RWops* SDL_RWFromFile(const char* file, const char* mode) {
+    FILE* f = file && mode ? std::fopen(file, mode) : nullptr;
+    if (!f) return nullptr;
+    SDL_RWops* rw = new (std::nothrow) SDL_RWops{f};
+    if (!rw) std::fclose(f);
+    return rw;
+}
+
+SDL_Surface* SDL_LoadBMP_RW(SDL_RWops* src, int freesrc) {
+    if (!src) return nullptr;
+    std::vector<uint8_t> bytes;
+    FILE* f = src->file;
+    long size = -1;
+    if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
+    if (size > 0 && size <= kMaxBitmapBytes && std::fseek(f, 0, SEEK_SET) == 0) {
+        bytes.resize(size_t(size));
+        if (std::fread(bytes.data(), 1, bytes.size(), f) != bytes.size()) bytes.clear();
+    }
+    if (freesrc) {
+        std::fclose(f);
+        delete src;
+    }
+    return vkw::decodeBmp(bytes.data(), bytes.size());
+}
+
+void SDL_FreeSurface(SDL_Surface* surface) { vkw::freeSurface(surface); }
+
+// The decoder hands out 24-bit B, G, R surfaces only, which need no
+// conversion; anything asked of this fails as an unconvertible surface.
+SDL_Surface* SDL_ConvertSurface(SDL_Surface*, SDL_PixelFormat*, Uint32) { return nullptr; }
+
+// No surface of this layer has a palette.
+int SDL_SetColors(SDL_Surface*, SDL_Color*, int, int) { return 0; }
+
+}  // extern "C"

@@ -1,0 +1,56 @@
+// The parts of the browser build's SDL 1.2 that need no browser: the event
+// queue, the virtual mouse, key names and the bitmap decoder.
+#pragma once
+
+#include <SDL/SDL.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace vkw {
+
+// SDL 1.2's queue: 127 events; what arrives while it is full is dropped.
+class EventQueue {
+public:
+    static const int kCapacity = 127;
+    bool push(const SDL_Event& e);
+    bool pop(SDL_Event* e);
+    int size() const { return count_; }
+
+private:
+    SDL_Event ring_[kCapacity];
+    int head_ = 0, count_ = 0;
+};
+
+// The pointer as the game sees it. The browser cannot move the real one, so
+// this position is what relative motion moves, what SDL_WarpMouse sets and
+// what SDL_GetMouseState reports. As in SDL 1.2, every change of position
+// adds to the relative motion read by SDL_GetRelativeMouseState and posts
+// one motion event; a change of nothing posts none.
+class VirtualMouse {
+public:
+    VirtualMouse(int width, int height) : w_(width), h_(height) {}
+    // Returns true and fills e when the position changed.
+    bool move(int dx, int dy, SDL_Event* e) { return moveTo(x_ + dx, y_ + dy, e); }
+    bool moveTo(int x, int y, SDL_Event* e);
+    void position(int* x, int* y) const;
+    void takeRelative(int* dx, int* dy);
+
+private:
+    int w_, h_;
+    int x_ = 0, y_ = 0;
+    int dx_ = 0, dy_ = 0;
+};
+
+// A DOM KeyboardEvent.code ("KeyW", "Space", "ArrowUp") as an SDL 1.2 key
+// code; SDLK_UNKNOWN for keys the table does not know.
+SDLKey keyFromDomCode(const char* code);
+
+// Decodes an uncompressed 24- or 32-bit Windows bitmap (BI_RGB) into a
+// 24-bit surface as classic SDL 1.2 makes it: pixel bytes blue, green, red,
+// rows padded to 4 bytes, top row first. Null for anything else.
+SDL_Surface* decodeBmp(const uint8_t* data, size_t size);
+void freeSurface(SDL_Surface* s);
+
+}  // namespace vkw
