@@ -72,6 +72,7 @@ public:
     // pixels: rows tightly packed, first row first; format GL_RGB or GL_RGBA.
     virtual void texImage(GLuint name, int w, int h, GLenum format, const uint8_t* pixels) = 0;
     virtual void texParameter(GLuint name, GLenum pname, GLint value) = 0;
+    virtual GLint maxTextureSize() = 0;
     // Vertices and indices valid for this call only.
     virtual void drawStream(const Uniforms& u, const Vertex* v, size_t nv, const uint32_t* idx,
                             const std::vector<Segment>& segs) = 0;
@@ -156,6 +157,7 @@ public:
     void pixelStore(GLenum pname, GLint value);
     void texImage(GLint internalFormat, GLsizei w, GLsizei h, GLenum format, GLenum type, const void* pixels);
     void texParameter(GLenum pname, GLint value);
+    GLint maxTextureSize() { return backend_->maxTextureSize(); }
     void multMatrixd(const double* m);
     // The end of a frame: draws what is pending.
     void swap();

@@ -103,6 +103,10 @@ void glEndList(void) {
 void glGenTextures(GLsizei n, GLuint* textures) {
     if (gContext && textures) gContext->genTextures(n, textures);
 }
+// Only the texture size limit is asked for; other queries leave params alone.
+void glGetIntegerv(GLenum pname, GLint* params) {
+    if (gContext && params && pname == GL_MAX_TEXTURE_SIZE) *params = gContext->maxTextureSize();
+}
 void glPixelStorei(GLenum pname, GLint param) {
     if (gContext) gContext->pixelStore(pname, param);
 }

@@ -35,6 +35,8 @@ bool gLocked = false;
 bool gHaveLast = false;
 long gLastX = 0, gLastY = 0;
 int gCursorShown = SDL_ENABLE;
+SDL_EventFilter gFilter = nullptr;
+Uint8 gKeyState[SDLK_LAST];  // kept whether or not the queue has room
 
 SDL_PixelFormat gDesktopFormat;
 SDL_VideoInfo gVideoInfo;
@@ -43,9 +45,15 @@ EMSCRIPTEN_WEBGL_CONTEXT_HANDLE gWebGL = 0;
 std::unique_ptr<vkw::Backend> gBackend;
 std::unique_ptr<vkw::Context> gContext;
 
+// As SDL 1.2 posts: through the filter, then into the queue if it has room.
+void post(const SDL_Event& e) {
+    if (gFilter && !gFilter(&e)) return;
+    gQueue.push(e);
+}
+
 void postMotion(int dx, int dy) {
     SDL_Event e;
-    if (gMouse.move(dx, dy, &e)) gQueue.push(e);
+    if (gMouse.move(dx, dy, &e)) post(e);
 }
 
 EM_BOOL onKey(int type, const EmscriptenKeyboardEvent* k, void*) {
@@ -57,7 +65,8 @@ EM_BOOL onKey(int type, const EmscriptenKeyboardEvent* k, void*) {
     e.key.type = type == EMSCRIPTEN_EVENT_KEYDOWN ? SDL_KEYDOWN : SDL_KEYUP;
     e.key.state = type == EMSCRIPTEN_EVENT_KEYDOWN;
     e.key.keysym.sym = sym;
-    gQueue.push(e);
+    gKeyState[sym] = e.key.state;
+    post(e);
     return EM_TRUE;
 }
 
@@ -203,7 +212,14 @@ Uint8 SDL_GetMouseState(int* x, int* y) {
 
 void SDL_WarpMouse(Uint16 x, Uint16 y) {
     SDL_Event e;
-    if (gMouse.moveTo(x, y, &e)) gQueue.push(e);
+    if (gMouse.moveTo(x, y, &e)) post(e);
+}
+
+void SDL_SetEventFilter(SDL_EventFilter filter) { gFilter = filter; }
+
+Uint8* SDL_GetKeyState(int* numkeys) {
+    if (numkeys) *numkeys = SDLK_LAST;
+    return gKeyState;
 }
 
 int SDL_ShowCursor(int toggle) {

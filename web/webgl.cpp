@@ -133,6 +133,12 @@ public:
         t.hasImage = true;
     }
 
+    GLint maxTextureSize() override {
+        GLint n = 0;
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &n);
+        return n;
+    }
+
     void texParameter(GLuint name, GLenum pname, GLint value) override {
         Texture& t = texture(name);
         if (pname == GL_TEXTURE_MIN_FILTER) t.minFilter = value;

@@ -37,6 +37,7 @@ public:
         upload.assign(p, p + size_t(w) * h * (format == GL_RGB ? 3 : 4));
     }
     void texParameter(GLuint, GLenum, GLint) override {}
+    GLint maxTextureSize() override { return 16384; }
     void drawStream(const Uniforms& u, const Vertex* v, size_t nv, const uint32_t*,
                     const std::vector<Segment>& segs) override {
         draws.push_back(Draw{false, std::vector<Vertex>(v, v + nv), segs, u});

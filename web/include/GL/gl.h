@@ -24,6 +24,7 @@
 #define glFogi vkw_glFogi
 #define glGenLists vkw_glGenLists
 #define glGenTextures vkw_glGenTextures
+#define glGetIntegerv vkw_glGetIntegerv
 #define glHint vkw_glHint
 #define glLightfv vkw_glLightfv
 #define glLoadIdentity vkw_glLoadIdentity
@@ -69,6 +70,7 @@ void glFogfv(GLenum pname, const GLfloat* params);
 void glFogi(GLenum pname, GLint param);
 GLuint glGenLists(GLsizei range);
 void glGenTextures(GLsizei n, GLuint* textures);
+void glGetIntegerv(GLenum pname, GLint* params);
 void glHint(GLenum target, GLenum mode);
 void glLightfv(GLenum light, GLenum pname, const GLfloat* params);
 void glLoadIdentity(void);

@@ -149,6 +149,9 @@ typedef union SDL_Event {
     SDL_MouseMotionEvent motion;
 } SDL_Event;
 
+// Sees every event before the queue does; returning 0 drops it.
+typedef int (*SDL_EventFilter)(const SDL_Event* event);
+
 int SDL_Init(Uint32 flags);
 void SDL_Quit(void);
 const SDL_VideoInfo* SDL_GetVideoInfo(void);
@@ -156,6 +159,8 @@ int SDL_GL_SetAttribute(SDL_GLattr attr, int value);
 SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags);
 void SDL_GL_SwapBuffers(void);
 int SDL_PollEvent(SDL_Event* event);
+void SDL_SetEventFilter(SDL_EventFilter filter);
+Uint8* SDL_GetKeyState(int* numkeys);
 Uint32 SDL_GetTicks(void);
 void SDL_Delay(Uint32 ms);
 Uint8 SDL_GetRelativeMouseState(int* x, int* y);

@@ -95,6 +95,7 @@ typedef double GLclampd;
 
 // Textures and pixels.
 #define GL_UNPACK_ALIGNMENT 0x0CF5
+#define GL_MAX_TEXTURE_SIZE 0x0D33
 #define GL_UNSIGNED_BYTE 0x1401
 #define GL_FLOAT 0x1406
 #define GL_ALPHA 0x1906
