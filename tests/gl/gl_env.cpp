@@ -1,4 +1,5 @@
 #include "gl_env.h"
+#include "keep_loaded.h"
 
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
@@ -70,7 +71,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     gltest::resetState();
+    gltest::plantLeakIfAsked();
     int rc = RUN_ALL_TESTS();
+    gltest::keepLoadedObjectsMapped();
     SDL_Quit();
     if (chdir("/") == 0) std::filesystem::remove_all(gltest::g_workDir);
     return rc;
