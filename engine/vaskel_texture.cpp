@@ -264,17 +264,14 @@ void VK_TEXTURE::LoadBMP(const char* fileName) {
     vkLog(fileName, deb);
     vkLog("\n", deb);
 
-    if (surface && !decodedDepth(surface->format)) {
+    // Refused before conversion: neither check depends on the pixel layout.
+    if (surface && (!decodedDepth(surface->format) || !fitsGl(surface->w, surface->h))) {
         SDL_FreeSurface(surface);
         surface = nullptr;
     }
     if (surface) {
         fixLongHeaderPalette(fileName, surface);
         surface = toBgr24(surface);
-    }
-    if (surface && !fitsGl(surface->w, surface->h)) {
-        SDL_FreeSurface(surface);
-        surface = nullptr;
     }
     if (!surface) {
         std::string message = std::string("VK_TEXTURE: Couldn't load texture ") + fileName + "\n";
