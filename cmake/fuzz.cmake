@@ -23,6 +23,12 @@ target_compile_options(vaskel_engine_fuzz PUBLIC ${SDL_CFLAGS_OTHER}
 target_link_options(vaskel_engine_fuzz PUBLIC -fsanitize=address,undefined)
 target_link_libraries(vaskel_engine_fuzz PUBLIC PkgConfig::SDL m)
 
+# The browser layer's bitmap decoder, with the layer's own SDL header.
+add_executable(fuzz_webbmp ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_webbmp.cpp ${CMAKE_SOURCE_DIR}/web/sdlcore.cpp)
+target_include_directories(fuzz_webbmp BEFORE PRIVATE ${CMAKE_SOURCE_DIR}/web/include ${CMAKE_SOURCE_DIR}/web)
+target_compile_options(fuzz_webbmp PRIVATE ${VASKEL_FUZZ_FLAGS} -fsanitize=fuzzer)
+target_link_options(fuzz_webbmp PRIVATE -fsanitize=address,undefined,fuzzer)
+
 foreach(name tga bmp)
   add_executable(fuzz_${name} ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_${name}.cpp)
   target_compile_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)

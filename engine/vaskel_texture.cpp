@@ -99,10 +99,10 @@ const void* alignedRows(const SDL_Surface* s, std::vector<unsigned char>& packed
 // GL refuses an image larger than its limit and leaves the texture name
 // without pixels, which draws as plain white; such an image is a failed
 // load. Asked before any name is made, so a refusal uploads nothing.
-bool fitsGl(long long w, long long h) {
+bool fitsGl(uint64_t w, uint64_t h) {
     GLint limit = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limit);
-    return limit > 0 && w <= limit && h <= limit;
+    return limit > 0 && w <= uint64_t(limit) && h <= uint64_t(limit);
 }
 
 uint32_t le16(const unsigned char* p) { return p[0] | uint32_t(p[1]) << 8; }
@@ -122,16 +122,24 @@ void fixLongHeaderPalette(const char* fileName, SDL_Surface* surface) {
     if (n > 0) SDL_SetColors(surface, colors, 0, n);
 }
 
-// A bitmap whose header claims more pixels than its file holds is refused
-// before SDL sees it: sdl12-compat allocates and clears the claimed picture
-// first (12.5 GB and half a minute for a few hundred bytes claiming
-// 65535 x 65535). A file that cannot be opened is left to SDL to report.
-bool bmpPixelsFit(const char* fileName) {
+// Checks made on the header, before SDL decodes: sdl12-compat allocates and
+// clears the claimed picture first (12.5 GB and half a minute for a few
+// hundred bytes claiming 65535 x 65535), and reserves gigabytes for some
+// headers it cannot decode at all. A header that claims more pixel bytes
+// than the file holds is refused, and so is a size GL would refuse after
+// decoding anyway; sizeChecked tells whether the second check was made. A
+// file that cannot be opened or read is left to SDL to report.
+bool bmpHeaderAcceptable(const char* fileName, bool* sizeChecked) {
+    *sizeChecked = false;
     FILE* file = std::fopen(fileName, "rb");
     if (!file) return true;
+    VK_BMP_HEADER header;
+    bool read = vkReadBmpHeader(file, &header);
     bool fits = vkBmpPixelsFit(file);
     std::fclose(file);
-    return fits;
+    if (!read || !fits) return fits;
+    *sizeChecked = true;
+    return fitsGl(header.width, header.rows);
 }
 
 }  // namespace
@@ -163,42 +171,47 @@ int vkReadBmpPalette(FILE* file, unsigned char rgb[256][3]) {
     return n;
 }
 
-bool vkBmpPixelsFit(FILE* file) {
+bool vkReadBmpHeader(FILE* file, VK_BMP_HEADER* header) {
     unsigned char h[34];  // file header and the info header through its compression field
-    if (!file || std::fseek(file, 0, SEEK_SET) != 0) return true;
+    if (!file || !header || std::fseek(file, 0, SEEK_SET) != 0) return false;
     size_t got = std::fread(h, 1, sizeof h, file);
-    long long after = bytesLeft(file);
-    if (after < 0 || got < 18 || h[0] != 'B' || h[1] != 'M') return true;
-    uint64_t size = got + uint64_t(after);
-
-    uint64_t w, rows, bits, compression = 0;
+    if (got < 18 || h[0] != 'B' || h[1] != 'M') return false;
+    VK_BMP_HEADER& b = *header;
+    b.compression = 0;
     if (le32(h + 14) == 12) {  // OS/2 core header: unsigned 16-bit sizes
-        if (got < 26) return true;
-        w = le16(h + 18);
-        rows = le16(h + 20);
-        bits = le16(h + 24);
+        if (got < 26) return false;
+        b.width = le16(h + 18);
+        b.rows = le16(h + 20);
+        b.bits = le16(h + 24);
     } else {  // every other size is read with the Windows layout, as SDL does
-        if (got < sizeof h) return true;
-        w = uint64_t(std::llabs(int32_t(le32(h + 18))));
-        rows = uint64_t(std::llabs(int32_t(le32(h + 22))));  // negative: top row first
-        bits = le16(h + 28);
-        compression = le32(h + 30);
+        if (got < sizeof h) return false;
+        b.width = uint64_t(std::llabs(int32_t(le32(h + 18))));
+        b.rows = uint64_t(std::llabs(int32_t(le32(h + 22))));  // negative: top row first
+        b.bits = le16(h + 28);
+        b.compression = le32(h + 30);
     }
-    // SDL reads the pixels from the offset the header gives.
-    uint64_t offset = le32(h + 10);
-    uint64_t held = size > offset ? size - offset : 0;
+    b.offset = le32(h + 10);  // SDL reads the pixels from here
+    return true;
+}
+
+bool vkBmpPixelsFit(FILE* file) {
+    VK_BMP_HEADER b;
+    if (!vkReadBmpHeader(file, &b) || std::fseek(file, 0, SEEK_SET) != 0) return true;
+    long long size = bytesLeft(file);
+    if (size < 0) return true;
+    uint64_t held = uint64_t(size) > b.offset ? uint64_t(size) - b.offset : 0;
 
     // Run-length codes can end the picture at once (the rest stays index
     // 0), so two bytes may legitimately stand for any size.
     const uint32_t kRle8 = 1, kRle4 = 2;
-    if (compression == kRle8 || compression == kRle4) return held >= 2;
+    if (b.compression == kRle8 || b.compression == kRle4) return held >= 2;
 
     // Rows are padded to 4 bytes, except that SDL does not insist on the
     // last row's padding.
-    uint64_t lastRow = (w * bits + 7) / 8;
-    if (lastRow == 0 || rows == 0) return true;
+    uint64_t lastRow = (b.width * b.bits + 7) / 8;
+    if (lastRow == 0 || b.rows == 0) return true;
     uint64_t row = (lastRow + 3) & ~uint64_t(3);
-    return lastRow <= held && rows - 1 <= (held - lastRow) / row;
+    return lastRow <= held && b.rows - 1 <= (held - lastRow) / row;
 }
 
 bool vkReadTGA(FILE* file, VK_TGA_IMAGE* image) {
@@ -257,7 +270,8 @@ VK_TEXTURE::VK_TEXTURE(const char* fileName, bool tga) {
 VK_TEXTURE::~VK_TEXTURE() { delete[] imageData; }
 
 void VK_TEXTURE::LoadBMP(const char* fileName) {
-    SDL_RWops* rw = bmpPixelsFit(fileName) ? SDL_RWFromFile(fileName, "rb") : nullptr;
+    bool sizeChecked = false;
+    SDL_RWops* rw = bmpHeaderAcceptable(fileName, &sizeChecked) ? SDL_RWFromFile(fileName, "rb") : nullptr;
     SDL_Surface* surface = rw ? SDL_LoadBMP_RW(rw, 1) : nullptr;
 
     vkLog("VK_TEXTURE: Attempting to load Texture ", deb);
@@ -265,7 +279,7 @@ void VK_TEXTURE::LoadBMP(const char* fileName) {
     vkLog("\n", deb);
 
     // Refused before conversion: neither check depends on the pixel layout.
-    if (surface && (!decodedDepth(surface->format) || !fitsGl(surface->w, surface->h))) {
+    if (surface && (!decodedDepth(surface->format) || (!sizeChecked && !fitsGl(surface->w, surface->h)))) {
         SDL_FreeSurface(surface);
         surface = nullptr;
     }

@@ -27,6 +27,17 @@ bool vkReadTGA(FILE* file, VK_TGA_IMAGE* image);
 // when the file is not a paletted bitmap with a long header.
 int vkReadBmpPalette(FILE* file, unsigned char rgb[256][3]);
 
+// What SDL reads of a bitmap's header: sizes (a negative height made
+// positive), bits per pixel, compression (0 for the OS/2 core header) and
+// where the pixels start.
+struct VK_BMP_HEADER {
+    uint64_t width = 0, rows = 0, bits = 0, compression = 0, offset = 0;
+};
+
+// Reads the header from the start of the stream; false when it is too short
+// or not a bitmap.
+bool vkReadBmpHeader(FILE* file, VK_BMP_HEADER* header);
+
 // False when the stream holds a bitmap whose complete header claims more
 // pixel bytes than follow its pixel offset; true for anything else (a file
 // too short or not a bitmap is SDL's to judge). Run-length encoded bitmaps

@@ -4,6 +4,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -25,6 +26,7 @@ namespace {
 
 const int QUIT_REQUESTED = 99;
 const int QUEUE_EMPTY = 1;
+const int QUEUE_ROOM = 128;  // SDL 1.2's queue holds 127 events, sdl12-compat's 128
 
 // The events the game cannot do without: a lost key release leaves a key
 // held, a lost quit leaves the game running.
@@ -124,13 +126,24 @@ int temp_event_filter(const SDL_Event* event) {
     return 1;
 }
 
-// Classic SDL's install discards the events already queued, through the
-// filter; they were not lost to a full queue, so they do not count as
-// dropped (a quit among them is still honoured). Until the install,
-// sdl12-compat queues events uncounted; the first drain absorbs them.
+// Classic SDL's install throws away every event already queued, and what
+// its pump brings in meanwhile; sdl12-compat keeps them. Either way what the
+// user did before the loop starts (a key, the motion of a window opening
+// under the pointer) reaches the first drain: the pump brings in what is
+// pending, the queue is taken out and put back in order behind the filter,
+// and those events count as passed by it, whether or not the library runs
+// the filter on events put back.
 void temp_watch_events() {
+    SDL_Event waiting[QUEUE_ROOM];
+    SDL_PumpEvents();
+    int count = std::max(0, SDL_PeepEvents(waiting, QUEUE_ROOM, SDL_GETEVENT, SDL_ALLEVENTS));
     SDL_SetEventFilter(temp_event_filter);
-    eventTally.taken = eventTally.passed.load();
+    uint64_t before = eventTally.passed.load();
+    int back = std::max(0, SDL_PeepEvents(waiting, count, SDL_ADDEVENT, SDL_ALLEVENTS));
+    auto isTallied = [](const SDL_Event& e) { return tallied(e.type); };
+    uint64_t requeued = uint64_t(std::count_if(waiting, waiting + back, isTallied));
+    if (eventTally.passed.load() == before) eventTally.passed += requeued;
+    eventTally.taken = eventTally.passed.load() - requeued;
 }
 
 // The queue is empty, and seen is what the filter had passed before the

@@ -194,6 +194,21 @@ int SDL_PollEvent(SDL_Event* event) {
     return gQueue.pop(event) ? 1 : 0;
 }
 
+// The browser delivers input between frames, so there is nothing to pump.
+void SDL_PumpEvents(void) {}
+
+// As classic SDL: added events skip the filter; the game asks for all types.
+int SDL_PeepEvents(SDL_Event* events, int numevents, SDL_eventaction action, Uint32) {
+    if (!events || numevents < 0) return -1;
+    int n = 0;
+    if (action == SDL_ADDEVENT) {
+        while (n < numevents && gQueue.push(events[n])) n++;
+    } else if (action == SDL_GETEVENT) {
+        while (n < numevents && gQueue.pop(&events[n])) n++;
+    }
+    return n;
+}
+
 Uint32 SDL_GetTicks(void) { return Uint32(emscripten_get_now() - gStart); }
 
 // Every sleep hands control back to the browser: that is when it shows the

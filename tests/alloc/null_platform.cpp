@@ -87,6 +87,15 @@ int SDL_PollEvent(SDL_Event* event) {
     return 1;
 }
 void SDL_SetEventFilter(SDL_EventFilter f) { filter = f; }
+void SDL_PumpEvents() {}
+int SDL_PeepEvents(SDL_Event* events, int n, SDL_eventaction action, Uint32) {
+    int i = 0;
+    if (action == SDL_ADDEVENT)
+        for (; i < n && tail - head < kQueue; i++) queue[tail++ % kQueue] = events[i];
+    else if (action == SDL_GETEVENT)
+        for (; i < n && head != tail; i++) events[i] = queue[head++ % kQueue];
+    return i;
+}
 Uint8* SDL_GetKeyState(int* numkeys) {
     if (numkeys) *numkeys = SDLK_LAST;
     return keyState;

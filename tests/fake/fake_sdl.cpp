@@ -78,9 +78,27 @@ int SDL_PollEvent(SDL_Event* event) {
     return 1;
 }
 
+// As classic SDL 1.2: installing a filter empties the queue.
 void SDL_SetEventFilter(SDL_EventFilter filter) {
     recText("SDL_SetEventFilter", "");
     eventFilter = filter;
+    events.clear();
+}
+
+void SDL_PumpEvents(void) {}
+
+// Added events skip the filter, as in classic SDL; only all types are asked for.
+int SDL_PeepEvents(SDL_Event* out, int numevents, SDL_eventaction action, Uint32) {
+    int n = 0;
+    if (action == SDL_ADDEVENT) {
+        for (; n < numevents && events.size() < kQueueLimit; n++) events.push_back(out[n]);
+    } else if (action == SDL_GETEVENT) {
+        for (; n < numevents && !events.empty(); n++) {
+            out[n] = events.front();
+            events.pop_front();
+        }
+    }
+    return n;
 }
 
 Uint8* SDL_GetKeyState(int* numkeys) {

@@ -46,6 +46,11 @@ void glTexImage2D(GLenum, GLint, GLint, GLsizei width, GLsizei height, GLint bor
     (void)sum;
 }
 
+// llvmpipe's limit, so the loaders' size check refuses what the game would.
+void glGetIntegerv(GLenum pname, GLint* params) {
+    if (pname == GL_MAX_TEXTURE_SIZE) *params = 16384;
+}
+
 void glBindTexture(GLenum, GLuint) {}
 void glTexParameteri(GLenum, GLenum, GLint) {}
 void glTexParameterf(GLenum, GLenum, GLfloat) {}

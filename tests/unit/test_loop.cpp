@@ -143,6 +143,31 @@ TEST_F(LoopTest, KeysLostToAFullQueueAreTakenFromTheKeyboard) {
     EXPECT_EQ(myvel, 4.0f);   // the motions that fitted reached GameMouse as ever
 }
 
+// Classic SDL empties its queue when the filter goes in: what the user did
+// while the window opened must still reach the first drain, in order, and
+// not count as lost.
+TEST_F(LoopTest, EventsQueuedBeforeTheFilterReachTheFirstDrainInOrder) {
+    fake::throughSdl = true;
+    fake::pushKey('w', true);
+    fake::pushMotion(639, 240, 0, 0);  // the window opened under the pointer
+    fake::pushKey('w', false);
+    fake::pushKey('d', true);
+    fake::keyState['s'] = 1;  // would show if the drain thought events were lost
+    temp_watch_events();
+    ASSERT_EQ(fake::events.size(), 4u);
+    fake::clearCalls();
+    EXPECT_EQ(temp_process_events(), 1);
+    EXPECT_FALSE(Keys['w']);
+    EXPECT_TRUE(Keys['d']);
+    EXPECT_FALSE(Keys['s']);
+    EXPECT_EQ(fake::texts(), std::vector<std::string>{"SDL_WarpMouse(2, 240)"});
+
+    fake::events.clear();
+    fake::pushQuit();
+    temp_watch_events();
+    EXPECT_EQ(temp_process_events(), 99);
+}
+
 // The frame: clear and reset, camera, world, overlay, swap.
 TEST_F(LoopTest, DrawScreenPreparesThenCameraWorldOverlayAndSwap) {
     temp_draw_screen();

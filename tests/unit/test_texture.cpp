@@ -285,3 +285,19 @@ TEST_F(Texture, BitmapClaimingMorePixelsThanItHoldsNeverReachesSdl) {
     EXPECT_EQ(readFile(deb), "VK_TEXTURE: Attempting to load Texture ./huge.bmp\n");
     EXPECT_EQ(readFile("VK_SK_ENGINE.TXT"), "VK_TEXTURE: Couldn't load texture ./huge.bmp\n");
 }
+
+// Checked on the header, before SDL decodes: a run-length code may stand
+// for any size, and sdl12-compat reserves the whole picture up front.
+TEST_F(Texture, BitmapOverGlsLimitIsRefusedBeforeSdlDecodes) {
+    writeFile("tall.bmp", bmpClaiming(127, 50331712, 1, 1, 49));
+    writeFile("wide.bmp", bmpClaiming(4, 1, 24, 0, 12));
+    for (const char* name : {"./tall.bmp", "./wide.bmp"}) {
+        fake::reset();
+        fake::maxTextureSize = 3;
+        VK_TEXTURE t(name, false);
+        EXPECT_EQ(t.texID, 0u);
+        EXPECT_EQ(fake::texts(), std::vector<std::string>{"glGetIntegerv(GL_MAX_TEXTURE_SIZE)"}) << name;
+    }
+    EXPECT_EQ(readFile("VK_SK_ENGINE.TXT"),
+              "VK_TEXTURE: Couldn't load texture ./tall.bmp\nVK_TEXTURE: Couldn't load texture ./wide.bmp\n");
+}

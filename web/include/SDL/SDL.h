@@ -149,6 +149,9 @@ typedef union SDL_Event {
     SDL_MouseMotionEvent motion;
 } SDL_Event;
 
+typedef enum { SDL_ADDEVENT, SDL_PEEKEVENT, SDL_GETEVENT } SDL_eventaction;
+#define SDL_ALLEVENTS 0xFFFFFFFF
+
 // Sees every event before the queue does; returning 0 drops it.
 typedef int (*SDL_EventFilter)(const SDL_Event* event);
 
@@ -159,6 +162,8 @@ int SDL_GL_SetAttribute(SDL_GLattr attr, int value);
 SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags);
 void SDL_GL_SwapBuffers(void);
 int SDL_PollEvent(SDL_Event* event);
+void SDL_PumpEvents(void);
+int SDL_PeepEvents(SDL_Event* events, int numevents, SDL_eventaction action, Uint32 mask);
 void SDL_SetEventFilter(SDL_EventFilter filter);
 Uint8* SDL_GetKeyState(int* numkeys);
 Uint32 SDL_GetTicks(void);

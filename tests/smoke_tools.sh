@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# A short run of every tool that no test otherwise runs, so that none of
+# them rots unseen: each must build what it needs and exit 0 within its
+# time limit. Figures are not looked at. tools/run-tests calls this last;
+# tools/fresh-check and tools/run-demo (the README's own commands) are run
+# on a new machine by fresh-check itself.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+logs=build/smoke-tools
+mkdir -p "$logs"
+failed=()
+
+# smoke NAME LIMIT_S COMMAND...
+smoke() {
+    local name=$1 limit=$2 start=$SECONDS status=0
+    shift 2
+    timeout --kill-after=10 "$limit" "$@" >"$logs/$name.log" 2>&1 || status=$?
+    if [ "$status" -eq 0 ]; then
+        echo "smoke: ok     $name ($((SECONDS - start)) s)"
+    else
+        echo "smoke: FAILED $name (status $status after $((SECONDS - start)) s); last lines of $logs/$name.log:"
+        tail -n 20 "$logs/$name.log" | sed 's/^/    /'
+        failed+=("$name")
+    fi
+}
+
+# The web server: serves the built site's page.
+serve_web() {
+    local port=$((20000 + RANDOM % 20000)) pid status=1
+    tools/run-web "$port" &
+    pid=$!
+    for _ in $(seq 300); do
+        if python3 -c "import sys, urllib.request as u; sys.exit(b'vaskel' not in u.urlopen(sys.argv[1]).read())" \
+            "http://127.0.0.1:$port/" 2>/dev/null; then status=0; break; fi
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 1
+    done
+    pkill -P "$pid" 2>/dev/null; kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
+    return "$status"
+}
+export -f serve_web
+
+smoke fuzz 900 env FUZZ_TARGETS="tga bmp webbmp" tools/fuzz 3
+smoke fuzz-compat 300 env VASKEL_SDL=compat FUZZ_TARGETS=bmp tools/fuzz 3
+smoke bench 900 env BENCH_CALLGRIND_FRAMES=1 tools/bench 5
+smoke soak 300 env SOAK_WARMUP=4 SOAK_INTERVAL=2 tools/soak 10s
+smoke tour 600 bash -c 'cd build && ../tools/tour smoke-tour'
+smoke bench-web 900 tools/bench-web 2
+smoke run-web 600 bash -c serve_web
+[ ${#failed[@]} -eq 0 ] || { echo "smoke: failed: ${failed[*]}"; exit 1; }
