@@ -40,11 +40,35 @@ serve_web() {
 }
 export -f serve_web
 
-smoke fuzz 900 env FUZZ_TARGETS="tga bmp webbmp" tools/fuzz 3
-smoke fuzz-compat 300 env VASKEL_SDL=compat FUZZ_TARGETS=bmp tools/fuzz 3
+# The Windows build played under Wine on a private display, ended with Escape.
+play_windows() {
+    . tests/e2e/lib.sh
+    start_xvfb
+    export WINEPREFIX=$E2E_DIR/wineprefix
+    at_exit 'wineserver -k 2>/dev/null'
+    tools/run-windows &
+    GAME_PID=$!
+    _window() {
+        local w
+        for w in $(xdotool search --class vaskel.exe 2>/dev/null); do
+            [ "$(xwininfo -id "$w" | awk '/Width:/ {print $2}')" = 640 ] && GAME_WIN=$w && return 0
+        done
+        return 1
+    }
+    wait_until 240 _window || fail "no window"
+    sleep 2
+    key Escape
+    wait_game_exit 60
+    assert_eq 0 "$GAME_STATUS" "exit status"
+}
+export -f play_windows
+
+smoke fuzz 900 env FUZZ_BUILD=build/smoke-fuzz FUZZ_TARGETS="tga bmp webbmp" tools/fuzz 3
+smoke fuzz-compat 300 env FUZZ_BUILD=build/smoke-fuzz VASKEL_SDL=compat FUZZ_TARGETS=bmp tools/fuzz 3
 smoke bench 900 env BENCH_CALLGRIND_FRAMES=1 tools/bench 5
 smoke soak 300 env SOAK_WARMUP=4 SOAK_INTERVAL=2 tools/soak 10s
 smoke tour 600 bash -c 'cd build && ../tools/tour smoke-tour'
 smoke bench-web 900 tools/bench-web 2
 smoke run-web 600 bash -c serve_web
+smoke run-windows 600 bash -c 'set -euo pipefail; play_windows'
 [ ${#failed[@]} -eq 0 ] || { echo "smoke: failed: ${failed[*]}"; exit 1; }

@@ -1,0 +1,156 @@
+#!/usr/bin/env bash
+# The Windows build under Wine on a private Xvfb, against the Linux build:
+#   tests/windows/test_wine.sh ZIP
+# The zip's contents are unpacked alone into fresh directories and played
+# for real. Checked: stdout.txt (the nine start-up lines) and the three log
+# files hold what the Linux build writes, with CRLF line ends; the settled
+# view matches the Linux build's; w walks, the mouse turns; Escape and a
+# window close each end the game with status 0; without textures/ it still
+# runs and logs the failures; a stale SK_ENGINE.TXT is the engine log itself
+# (one file by the file system), cleared at start. One Wine prefix serves
+# every run.
+set -euo pipefail
+zip=$(realpath "$1")
+. "$(dirname "$0")/../e2e/lib.sh"
+command -v wine >/dev/null || skip "wine not installed"
+
+export WINEPREFIX=$E2E_DIR/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+at_exit 'wineserver -k 2>/dev/null'
+start_xvfb
+wineboot -i >/dev/null 2>&1 || fail "cannot make a Wine prefix"
+wineserver -w
+
+# unpack DIR: the zip alone, into DIR; sets GAMEDIR to the game's folder.
+unpack() {
+    mkdir -p "$1"
+    unzip -q "$zip" -d "$1"
+    GAMEDIR=$1/vaskel
+}
+
+# The top-level window Wine makes for the game: class vaskel.exe, 640x480.
+wine_window() {
+    local w
+    for w in $(xdotool search --class vaskel.exe 2>/dev/null); do
+        xwininfo -id "$w" 2>/dev/null | grep -q 'Map State: IsViewable' || continue
+        [ "$(xwininfo -id "$w" | awk '/Width:/ {print $2}')" = 640 ] || continue
+        GAME_WIN=$w
+        return 0
+    done
+    return 1
+}
+
+# start_wine: starts vaskel.exe in GAMEDIR and waits for its first frame.
+start_wine() {
+    GAME_STATUS="" GAME_WIN=""
+    local started=$SECONDS
+    (cd "$GAMEDIR" && exec wine vaskel.exe >/dev/null 2>&1 </dev/null) &
+    GAME_PID=$!
+    _up() { wine_window || ! game_running; }
+    wait_until 60 _up || fail "no game window under Wine after 60 s"
+    game_running || fail "the game exited during start-up"
+    _looping() { grep -q '^Entering gameloop' "$GAMEDIR/stdout.txt" 2>/dev/null || ! game_running; }
+    wait_until 60 _looping || fail "no 'Entering gameloop' in stdout.txt after 60 s"
+    note "first frame under Wine $((SECONDS - started)) s after start"
+}
+
+# lf FILE: the file with CRLF ends made LF; fails on a bare LF.
+lf() {
+    python3 - "$1" <<'EOF'
+import sys
+data = open(sys.argv[1], 'rb').read()
+if data.replace(b'\r\n', b'').count(b'\n') or data.replace(b'\r\n', b'').count(b'\r'):
+    sys.exit('bare line end in ' + sys.argv[1])
+sys.stdout.write(data.replace(b'\r\n', b'\n').decode())
+EOF
+}
+
+# same_logs WINDIR LINUXDIR NAME...: each file is the Linux one with CRLF ends.
+same_logs() {
+    local win=$1 linux=$2 f
+    shift 2
+    for f in "$@"; do
+        [ -f "$win/$f" ] || fail "no $f under Wine"
+        cmp -s <(lf "$win/$f") "$linux/$f" || fail "$f under Wine differs from the Linux build's:
+$(diff <(lf "$win/$f") "$linux/$f" | head -n 20)"
+    done
+}
+
+# settled FILE: screenshots until two in a row, 1 s apart, are the same.
+settled() {
+    local deadline=$((SECONDS + 40))
+    screenshot "$1"
+    while :; do
+        sleep 1
+        screenshot "$E2E_DIR/next.png"
+        [ "$(diff_pixels "$1" "$E2E_DIR/next.png")" -eq 0 ] && return 0
+        cp "$E2E_DIR/next.png" "$1"
+        [ "$SECONDS" -lt "$deadline" ] || fail "the view did not settle"
+    done
+}
+
+# ---- the Linux build, for reference: with images, then without
+linux=$E2E_DIR/linux
+make_gamedir "$linux/full"
+start_game
+sleep 6
+settled "$E2E_DIR/linux.png"
+key Escape
+wait_game_exit 30
+GAMEDIR=$linux/bare
+mkdir -p "$GAMEDIR"
+start_game
+key Escape
+wait_game_exit 30
+
+# ---- a fresh unzip under Wine
+unpack "$E2E_DIR/win1"
+start_wine
+sleep 6
+settled "$E2E_DIR/wine.png"
+read -r mean far < <(python3 - "$E2E_DIR/linux.png" "$E2E_DIR/wine.png" <<'EOF' 2>/dev/null || echo "x x"
+import subprocess, sys
+def rgb(p):
+    return subprocess.run(['convert', p, '-depth', '8', 'rgb:-'], capture_output=True, check=True).stdout
+a, b = rgb(sys.argv[1]), rgb(sys.argv[2])
+d = [abs(x - y) for x, y in zip(a, b)]
+far = sum(1 for i in range(0, len(d), 3) if max(d[i:i + 3]) > 48)
+print('%.2f %.2f' % (sum(d) / len(d), 100.0 * far / (len(d) // 3)))
+EOF
+)
+note "Wine against Linux: mean difference $mean levels, $far % of pixels off by more than 48"
+python3 -c "import sys; sys.exit(not ($mean <= 8 and $far <= 5))" ||
+    fail "the Wine view differs from the Linux one: mean $mean levels, $far % off by more than 48"
+
+cp "$E2E_DIR/wine.png" "$E2E_DIR/before.png"
+changed() { screenshot "$E2E_DIR/now.png"; [ "$(diff_pixels "$E2E_DIR/before.png" "$E2E_DIR/now.png")" -gt 1000 ]; }
+keydown w
+wait_until 20 changed || fail "holding w did not move the view under Wine"
+keyup w
+settled "$E2E_DIR/before.png"
+mousemove_window 320 240
+mousemove_window 420 240
+wait_until 20 changed || fail "moving the mouse did not turn the view under Wine"
+key Escape
+wait_game_exit 30
+assert_eq 0 "$GAME_STATUS" "exit status after Escape under Wine"
+wineserver -w
+same_logs "$GAMEDIR" "$linux/full" stdout.txt SK_ENGINE.txt VK_TEXTURE.txt
+[ ! -e "$GAMEDIR/VK_SK_ENGINE.TXT" ] || fail "VK_SK_ENGINE.TXT written with every image present"
+
+# ---- no textures/, a stale SK_ENGINE.TXT, and a window close
+unpack "$E2E_DIR/win2"
+rm -r "$GAMEDIR/textures"
+printf 'stale line\r\n' >"$GAMEDIR/SK_ENGINE.TXT"
+start_wine
+screenshot "$E2E_DIR/bare.png"
+wm_close
+wait_game_exit 30
+assert_eq 0 "$GAME_STATUS" "exit status after closing the window under Wine"
+wineserver -w
+logs=$(cd "$GAMEDIR" && ls | grep -i '^sk_engine\.txt$')
+assert_eq SK_ENGINE.TXT "$logs" "the engine log's one file (the stale one's spelling)"
+cmp -s <(lf "$GAMEDIR/SK_ENGINE.TXT") "$linux/bare/SK_ENGINE.txt" ||
+    fail "the engine log under Wine differs from the Linux build's:
+$(diff <(lf "$GAMEDIR/SK_ENGINE.TXT") "$linux/bare/SK_ENGINE.txt" | head -n 20)"
+same_logs "$GAMEDIR" "$linux/bare" stdout.txt VK_TEXTURE.txt VK_SK_ENGINE.TXT
+echo "PASS"
