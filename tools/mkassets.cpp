@@ -1,4 +1,6 @@
 // mkassets OUTDIR: writes the six images the game loads from textures/.
+// mkassets --icons OUTDIR: writes the desktop icon as OUTDIR/NxN/apps/vaskel.png
+// for the sizes a hicolor icon theme holds.
 //
 // Floor textures are 24-bit bottom-up Windows bitmaps; the wireframe, the
 // crosshair and the logo are 32-bit Targa files in the one layout the game's
@@ -263,6 +265,47 @@ Image makeLogo() {
     return img;
 }
 
+// The desktop icon: the game's own view in small, a fogged checkerboard of
+// stone and obsidian running to the horizon under the sky, with the
+// crosshair, in a rounded square. Each pixel averages 4 x 4 samples.
+Image makeIcon(int n) {
+    Image img(n, n, {0, 0, 0, 0});
+    const double horizon = 0.42, corner = 0.18;
+    const double sky[3] = {76, 128, 178}, fog[3] = {51, 102, 153};
+    const double stone[3] = {150, 156, 128}, obsidian[3] = {30, 30, 62};
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            double sum[3] = {0, 0, 0}, cover = 0;
+            for (int sy = 0; sy < 4; ++sy)
+                for (int sx = 0; sx < 4; ++sx) {
+                    double u = (x + (sx + 0.5) / 4) / n, v = (y + (sy + 0.5) / 4) / n;
+                    // Outside the rounded corners nothing is drawn.
+                    double cu = std::max(0.0, std::max(corner - u, u - (1 - corner)));
+                    double cv = std::max(0.0, std::max(corner - v, v - (1 - corner)));
+                    if (cu * cu + cv * cv > corner * corner) continue;
+                    cover += 1;
+                    const double* c = sky;
+                    double mix = 0, col[3];
+                    if (v > horizon) {
+                        double depth = 0.35 / (v - horizon);  // floor distance
+                        double fx = (u - 0.5) * depth * 2.2;
+                        bool dark = (int(std::floor(fx)) + int(std::floor(depth))) & 1;
+                        c = dark ? obsidian : stone;
+                        mix = std::min(1.0, depth / 14.0);
+                    }
+                    for (int i = 0; i < 3; ++i) col[i] = c[i] * (1 - mix) + fog[i] * mix;
+                    // The crosshair: a white plus in the middle of the sky.
+                    double dx = std::fabs(u - 0.5), dy = std::fabs(v - 0.26);
+                    if ((dx < 0.025 && dy < 0.1) || (dy < 0.025 && dx < 0.1)) col[0] = col[1] = col[2] = 255;
+                    for (int i = 0; i < 3; ++i) sum[i] += col[i];
+                }
+            if (cover == 0) continue;
+            img.at(x, y) = {clampByte(sum[0] / cover), clampByte(sum[1] / cover), clampByte(sum[2] / cover),
+                            clampByte(255 * cover / 16)};
+        }
+    return img;
+}
+
 void put16(std::vector<uint8_t>& out, unsigned v) {
     out.push_back(uint8_t(v));
     out.push_back(uint8_t(v >> 8));
@@ -321,6 +364,64 @@ std::vector<uint8_t> encodeTga(const Image& img) {
     return out;
 }
 
+uint32_t crc32(const uint8_t* p, size_t n, uint32_t crc = 0) {
+    crc = ~crc;
+    for (size_t i = 0; i < n; ++i) {
+        crc ^= p[i];
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+void putBe32(std::vector<uint8_t>& out, uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(v >> shift));
+}
+
+void pngChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
+    putBe32(out, uint32_t(data.size()));
+    size_t start = out.size();
+    out.insert(out.end(), type, type + 4);
+    out.insert(out.end(), data.begin(), data.end());
+    putBe32(out, crc32(&out[start], out.size() - start));
+}
+
+// RGBA PNG with its pixels in stored (uncompressed) deflate blocks: no
+// compressor needed, and icons are small.
+std::vector<uint8_t> encodePng(const Image& img) {
+    std::vector<uint8_t> raw;
+    for (int y = 0; y < img.h; ++y) {
+        raw.push_back(0);  // filter: none
+        for (int x = 0; x < img.w; ++x) {
+            const Rgba& p = img.px[size_t(y) * img.w + x];
+            raw.insert(raw.end(), {p.r, p.g, p.b, p.a});
+        }
+    }
+    std::vector<uint8_t> z = {0x78, 0x01};
+    for (size_t at = 0; at < raw.size() || at == 0; at += 65535) {
+        size_t n = std::min<size_t>(65535, raw.size() - at);
+        z.push_back(at + n >= raw.size() ? 1 : 0);
+        z.insert(z.end(), {uint8_t(n), uint8_t(n >> 8), uint8_t(~n), uint8_t(~n >> 8)});
+        z.insert(z.end(), raw.begin() + long(at), raw.begin() + long(at + n));
+        if (raw.empty()) break;
+    }
+    uint32_t a = 1, b = 0;
+    for (uint8_t c : raw) {
+        a = (a + c) % 65521;
+        b = (b + a) % 65521;
+    }
+    putBe32(z, (b << 16) | a);
+
+    std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<uint8_t> ihdr;
+    putBe32(ihdr, uint32_t(img.w));
+    putBe32(ihdr, uint32_t(img.h));
+    ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});  // 8 bits, RGBA, deflate, no filter set, no interlace
+    pngChunk(out, "IHDR", ihdr);
+    pngChunk(out, "IDAT", z);
+    pngChunk(out, "IEND", {});
+    return out;
+}
+
 bool writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
     std::FILE* f = std::fopen(path.string().c_str(), "wb");
     if (!f) {
@@ -335,18 +436,31 @@ bool writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& by
 
 }  // namespace
 
+bool writeIcons(const std::filesystem::path& dir) {
+    bool ok = true;
+    for (int n : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        std::string size = std::to_string(n) + "x" + std::to_string(n);
+        std::error_code ec;
+        std::filesystem::create_directories(dir / size / "apps", ec);
+        ok = writeFile(dir / size / "apps" / "vaskel.png", encodePng(makeIcon(n))) && ok;
+    }
+    return ok;
+}
+
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: mkassets OUTDIR\n");
+    bool icons = argc == 3 && std::string(argv[1]) == "--icons";
+    if (argc != 2 && !icons) {
+        std::fprintf(stderr, "usage: mkassets OUTDIR | mkassets --icons OUTDIR\n");
         return 2;
     }
-    const std::filesystem::path dir = argv[1];
+    const std::filesystem::path dir = argv[argc - 1];
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     if (ec) {
-        std::fprintf(stderr, "mkassets: cannot create %s: %s\n", argv[1], ec.message().c_str());
+        std::fprintf(stderr, "mkassets: cannot create %s: %s\n", argv[argc - 1], ec.message().c_str());
         return 1;
     }
+    if (icons) return writeIcons(dir) ? 0 : 1;
     bool ok = writeFile(dir / "stone.bmp", encodeBmp(makeStone()));
     ok = writeFile(dir / "ob_tile.bmp", encodeBmp(makeObsidianTile())) && ok;
     ok = writeFile(dir / "dirt.bmp", encodeBmp(makeDirt())) && ok;

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# The Debian package: lintian reports no error or warning, the desktop entry
+# and the AppStream metadata validate, it holds exactly the expected files,
+# and the desktop entry's Exec line, run from an unpacked copy, starts the
+# game under Xvfb with its logs in XDG_STATE_HOME.
+#   tests/deb/test_deb.sh DEB
+set -euo pipefail
+deb=$(realpath "$1")
+. "$(dirname "$0")/../e2e/lib.sh"
+
+lintian --fail-on error,warning "$deb" >"$E2E_DIR/lintian.txt" 2>&1 ||
+    fail "lintian: $(cat "$E2E_DIR/lintian.txt")"
+grep -E '^[EW]: ' "$E2E_DIR/lintian.txt" && fail "lintian reports the lines above"
+
+root=$E2E_DIR/root
+dpkg-deb -x "$deb" "$root"
+desktop=$root/usr/share/applications/org.vaskel.vaskel.desktop
+desktop-file-validate "$desktop" || fail "desktop-file-validate"
+appstreamcli validate --no-net "$root/usr/share/metainfo/org.vaskel.vaskel.metainfo.xml" >"$E2E_DIR/as.txt" 2>&1 ||
+    fail "appstreamcli validate: $(cat "$E2E_DIR/as.txt")"
+
+files=$(cd "$root" && find . -type f -o -type l | sed 's|^\./|/|' | sort)
+icons=$(for n in 16 22 24 32 48 64 128 256; do echo "/usr/share/icons/hicolor/${n}x${n}/apps/vaskel.png"; done)
+images=$(for f in crosshair.tga dirt.bmp ob_tile.bmp stone.bmp vaskellogo.tga wireframe.tga; do
+    echo "/usr/share/games/vaskel/textures/$f"; done)
+expected=$(printf '%s\n' /usr/games/vaskel /usr/lib/games/vaskel/vaskel \
+    /usr/share/applications/org.vaskel.vaskel.desktop /usr/share/doc/vaskel/changelog.gz \
+    /usr/share/doc/vaskel/copyright /usr/share/man/man6/vaskel.6.gz \
+    /usr/share/metainfo/org.vaskel.vaskel.metainfo.xml "$icons" "$images" | sort)
+assert_eq "$expected" "$files" "the package's files"
+version=$(dpkg-deb -f "$deb" Version)
+assert_eq "$("$VASKEL_SOURCE/tools/version")" "$version" "package version"
+grep -q "release version=\"$version\"" "$root/usr/share/metainfo/org.vaskel.vaskel.metainfo.xml" ||
+    fail "the AppStream release is not $version"
+zcat "$root/usr/share/man/man6/vaskel.6.gz" | grep -q "^\.TH VASKEL 6 .*\"vaskel $version\"" ||
+    fail "the man page does not name version $version"
+
+# The menu's way in: the Exec line with the package's /usr/games on PATH.
+exec_line=$(sed -n 's/^Exec=//p' "$desktop")
+start_xvfb
+export XDG_STATE_HOME=$E2E_DIR/state
+GAMEDIR=$XDG_STATE_HOME/vaskel
+mkdir -p "$E2E_DIR/cwd"
+(cd "$E2E_DIR/cwd" && exec env PATH="$root/usr/games:$PATH" $exec_line \
+    >"$E2E_DIR/stdout.txt" 2>"$E2E_DIR/stderr.txt" </dev/null) &
+GAME_PID=$!
+wait_window 30
+_looping() { grep -q '^Entering gameloop$' "$E2E_DIR/stdout.txt" || ! game_running; }
+wait_until 60 _looping || fail "the packaged game did not reach its frame loop: $(cat "$E2E_DIR/stderr.txt")"
+key Escape
+wait_game_exit 30
+assert_eq 0 "$GAME_STATUS" "exit status of the packaged game"
+grep -q '^Engine destroyed. Exiting.$' "$GAMEDIR/SK_ENGINE.txt" || fail "no engine log in $GAMEDIR"
+[ ! -e "$GAMEDIR/VK_SK_ENGINE.TXT" ] || fail "an image failed to load: $(cat "$GAMEDIR/VK_SK_ENGINE.TXT")"
+assert_eq "" "$(ls -A "$E2E_DIR/cwd")" "files written to the working directory"
+echo "PASS"
