@@ -50,14 +50,15 @@ bool planeOf(const Vertex* q, float* plane) {
 
 struct QuadInfo {
     GLuint texture;
-    bool hidden, cullable;
+    bool cullable;
+    enum Role : uint8_t { FACE, SHARED, COVERED } role;
+    uint32_t partner;  // for SHARED and COVERED: the quad on the same corners
     float normal[3];
     float plane;
 };
 
 bool groupLess(const QuadInfo& a, const QuadInfo& b) {
     if (a.texture != b.texture) return a.texture < b.texture;
-    if (a.hidden != b.hidden) return a.hidden < b.hidden;
     if (a.cullable != b.cullable) return a.cullable < b.cullable;
     if (!std::equal(a.normal, a.normal + 3, b.normal))
         return std::lexicographical_compare(a.normal, a.normal + 3, b.normal, b.normal + 3);
@@ -67,26 +68,83 @@ bool groupLess(const QuadInfo& a, const QuadInfo& b) {
 bool sameGroup(const QuadInfo& a, const QuadInfo& b) { return !groupLess(a, b) && !groupLess(b, a); }
 
 // Sides that two solids share: exactly two quads on the same corners, with
-// opposite normals.
+// opposite normals. GL_LEQUAL lets the later one cover the earlier.
 void markShared(const std::vector<Vertex>& v, std::vector<QuadInfo>& info) {
     size_t quads = info.size();
     std::vector<QuadKey> keys(quads);
     for (size_t q = 0; q < quads; q++) keys[q] = keyOf(&v[q * 4]);
     std::vector<uint32_t> order(quads);
     std::iota(order.begin(), order.end(), 0u);
-    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return keyLess(keys[a], keys[b]); });
+    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return keyLess(keys[a], keys[b]); });
     for (size_t i = 0; i < quads;) {
         size_t j = i + 1;
         while (j < quads && keyEqual(keys[order[i]], keys[order[j]])) j++;
         if (j - i == 2) {
-            QuadInfo& a = info[order[i]];
-            QuadInfo& b = info[order[i + 1]];
+            uint32_t early = order[i], late = order[i + 1];  // stable: submission order
+            QuadInfo& a = info[early];
+            QuadInfo& b = info[late];
             bool opposite = a.cullable && b.cullable && a.normal[0] == -b.normal[0] &&
                             a.normal[1] == -b.normal[1] && a.normal[2] == -b.normal[2];
-            if (opposite) a.hidden = b.hidden = true;
+            if (opposite) {
+                a.role = QuadInfo::COVERED;
+                b.role = QuadInfo::SHARED;
+                a.partner = late;
+                b.partner = early;
+            }
         }
         i = j;
     }
+}
+
+// Six consecutive quads per box, each on its own face of the box their
+// corners span. Empty when the run is not made of such boxes.
+std::vector<BatchCell> findCells(const std::vector<Vertex>& v, size_t quads) {
+    std::vector<BatchCell> cells;
+    if (quads == 0 || quads % 6 != 0) return cells;
+    cells.reserve(quads / 6);
+    for (size_t c = 0; c < quads / 6; c++) {
+        BatchCell box;
+        const Vertex* q = &v[c * 24];
+        for (int a = 0; a < 3; a++) {
+            box.lo[a] = box.hi[a] = q[0].pos[a];
+            for (int k = 1; k < 24; k++) {
+                box.lo[a] = std::min(box.lo[a], q[k].pos[a]);
+                box.hi[a] = std::max(box.hi[a], q[k].pos[a]);
+            }
+            if (!(box.lo[a] < box.hi[a])) return {};
+        }
+        unsigned faces = 0;
+        for (int f = 0; f < 6; f++) {
+            int on = -1;
+            for (int side = 0; side < 6 && on < 0; side++) {
+                int a = side / 2;
+                float at = side % 2 ? box.hi[a] : box.lo[a];
+                bool all = true;
+                for (int k = 0; k < 4; k++) all = all && q[f * 4 + k].pos[a] == at;
+                if (all) on = side;
+            }
+            if (on < 0 || (faces & (1u << on))) return {};
+            faces |= 1u << on;
+        }
+        cells.push_back(box);
+    }
+    return cells;
+}
+
+float distanceToBox(const float* e, const float* lo, const float* hi) {
+    float d2 = 0;
+    for (int a = 0; a < 3; a++) {
+        float d = std::max({lo[a] - e[a], 0.0f, e[a] - hi[a]});
+        d2 += d * d;
+    }
+    return std::sqrt(d2);
+}
+
+void addSegment(std::vector<Segment>& out, GLuint texture, uint32_t first, uint32_t count) {
+    if (!out.empty() && out.back().texture == texture && out.back().first + out.back().count == first)
+        out.back().count += count;
+    else
+        out.push_back(Segment{texture, first, count});
 }
 
 }  // namespace
@@ -105,36 +163,14 @@ void BatchCache::build(const std::vector<Vertex>& v, const std::vector<GLuint>& 
     for (size_t q = 0; q < quads; q++) {
         QuadInfo& i = info[q];
         i.texture = quadTextures[q];
-        i.hidden = false;
+        i.role = QuadInfo::FACE;
+        i.partner = 0;
         i.plane = 0;
         std::memcpy(i.normal, v[q * 4].nrm, sizeof i.normal);
         i.cullable = planeOf(&v[q * 4], &i.plane);
         if (!i.cullable) i.normal[0] = i.normal[1] = i.normal[2] = 0;
     }
     markShared(v, info);
-
-    std::vector<uint32_t> order(quads);
-    std::iota(order.begin(), order.end(), 0u);
-    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return groupLess(info[a], info[b]); });
-
-    sorted_.clear();
-    indices_.clear();
-    groups_.clear();
-    sorted_.reserve(quads * 4);
-    indices_.reserve(quads * 6);
-    for (size_t k = 0; k < quads; k++) {
-        const QuadInfo& i = info[order[k]];
-        if (groups_.empty() || !sameGroup(info[order[k - 1]], i)) {
-            BatchGroup g{i.texture, {i.normal[0], i.normal[1], i.normal[2]}, i.plane, i.cullable, i.hidden,
-                         uint32_t(indices_.size()), 0};
-            groups_.push_back(g);
-        }
-        uint32_t base = uint32_t(sorted_.size());
-        for (int c = 0; c < 4; c++) sorted_.push_back(v[order[k] * 4 + c]);
-        const uint32_t tri[6] = {0, 1, 2, 0, 2, 3};
-        for (uint32_t t : tri) indices_.push_back(base + t);
-        groups_.back().count += 6;
-    }
 
     for (int a = 0; a < 3; a++) {
         lo_[a] = hi_[a] = v.empty() ? 0 : v[0].pos[a];
@@ -143,30 +179,85 @@ void BatchCache::build(const std::vector<Vertex>& v, const std::vector<GLuint>& 
             hi_[a] = std::max(hi_[a], x.pos[a]);
         }
     }
+    cells_ = findCells(v, quads);
+    bool boxes = !cells_.empty();
+    if (!boxes) cells_.push_back(BatchCell{{lo_[0], lo_[1], lo_[2]}, {hi_[0], hi_[1], hi_[2]}});
+    auto cellOf = [&](uint32_t q) { return boxes ? q / 6 : 0u; };
+
+    // Faces first, grouped for culling by plane; then the shared sides, which
+    // only the near set draws. Covered quads are not kept at all.
+    std::vector<uint32_t> faces, shared;
+    for (uint32_t q = 0; q < quads; q++) {
+        if (info[q].role == QuadInfo::FACE) faces.push_back(q);
+        if (info[q].role == QuadInfo::SHARED) shared.push_back(q);
+    }
+    auto byGroup = [&](uint32_t a, uint32_t b) { return groupLess(info[a], info[b]); };
+    std::stable_sort(faces.begin(), faces.end(), byGroup);
+    std::stable_sort(shared.begin(), shared.end(), byGroup);
+
+    sorted_.clear();
+    indices_.clear();
+    groups_.clear();
+    near_.clear();
+    cellNear_.assign(cells_.size(), {});
+    sorted_.reserve((faces.size() + shared.size()) * 4);
+    indices_.reserve((faces.size() + shared.size()) * 6);
+    auto emit = [&](uint32_t q) {
+        uint32_t base = uint32_t(sorted_.size()), first = uint32_t(indices_.size());
+        for (int c = 0; c < 4; c++) sorted_.push_back(v[q * 4 + c]);
+        const uint32_t tri[6] = {0, 1, 2, 0, 2, 3};
+        for (uint32_t t : tri) indices_.push_back(base + t);
+        return first;
+    };
+    auto addNear = [&](uint32_t q, uint32_t first, bool isShared) {
+        const QuadInfo& i = info[q];
+        uint32_t id = uint32_t(near_.size());
+        near_.push_back(NearQuad{i.texture, first, {i.normal[0], i.normal[1], i.normal[2]}, i.plane, isShared});
+        cellNear_[cellOf(q)].push_back(id);
+        if (isShared && cellOf(i.partner) != cellOf(q)) cellNear_[cellOf(i.partner)].push_back(id);
+    };
+    for (size_t k = 0; k < faces.size(); k++) {
+        const QuadInfo& i = info[faces[k]];
+        if (groups_.empty() || !sameGroup(info[faces[k - 1]], i))
+            groups_.push_back(BatchGroup{i.texture, {i.normal[0], i.normal[1], i.normal[2]}, i.plane, i.cullable,
+                                         uint32_t(indices_.size()), 0});
+        uint32_t first = emit(faces[k]);
+        groups_.back().count += 6;
+        if (i.cullable) addNear(faces[k], first, false);
+    }
+    for (uint32_t q : shared) addNear(q, emit(q), true);
 }
 
-std::vector<Segment> BatchCache::visible(const float* eye) const {
-    // An eye inside the solids' box may see inner faces: draw everything.
-    bool inside = eye == nullptr;
-    float e[3] = {0, 0, 0};
-    if (eye) std::copy(eye, eye + 3, e);
-    if (eye && eye[3] != 0) {
-        inside = true;
-        for (int a = 0; a < 3; a++) {
-            e[a] /= eye[3];
-            inside = inside && lo_[a] < e[a] && e[a] < hi_[a];
-        }
-    }
+std::vector<Segment> BatchCache::visible(const float* eye, float nearReach) const {
     std::vector<Segment> out;
-    for (const BatchGroup& g : groups_) {
-        bool show = inside || (!g.hidden && (!g.cullable || (eye[3] != 0 ? dot3(g.normal, e) - g.plane > 0
-                                                                            : dot3(g.normal, e) > 0)));
-        if (!show) continue;
-        if (!out.empty() && out.back().texture == g.texture && out.back().first + out.back().count == g.first)
-            out.back().count += g.count;
-        else
-            out.push_back(Segment{g.texture, g.first, g.count});
+    if (!eye) {
+        for (const BatchGroup& g : groups_) addSegment(out, g.texture, g.first, g.count);
+        for (const NearQuad& q : near_)
+            if (q.shared) addSegment(out, q.texture, q.first, 6);
+        return out;
     }
+    bool point = eye[3] != 0;
+    float e[3] = {eye[0], eye[1], eye[2]};
+    if (point)
+        for (float& c : e) c /= eye[3];
+    auto facing = [&](const float* n, float plane) { return point ? dot3(n, e) - plane > 0 : dot3(n, e) > 0; };
+
+    for (const BatchGroup& g : groups_)
+        if (!g.cullable || facing(g.normal, g.plane)) addSegment(out, g.texture, g.first, g.count);
+    if (!point || distanceToBox(e, lo_, hi_) > nearReach) return out;
+
+    // Near the run: faces seen from behind and shared sides, from the
+    // boxes the eye is in or the near plane reaches into.
+    std::vector<uint32_t> picked;
+    for (size_t c = 0; c < cells_.size(); c++) {
+        if (distanceToBox(e, cells_[c].lo, cells_[c].hi) > nearReach) continue;
+        for (uint32_t id : cellNear_[c])
+            if (near_[id].shared || !facing(near_[id].normal, near_[id].plane)) picked.push_back(id);
+    }
+    std::sort(picked.begin(), picked.end());
+    picked.erase(std::unique(picked.begin(), picked.end()), picked.end());
+    std::sort(picked.begin(), picked.end(), [&](uint32_t a, uint32_t b) { return near_[a].first < near_[b].first; });
+    for (uint32_t id : picked) addSegment(out, near_[id].texture, near_[id].first, 6);
     return out;
 }
 

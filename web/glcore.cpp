@@ -144,6 +144,8 @@ void Context::swap() {
     stats_.frames++;
     stats_.lastDrawCalls = stats_.drawCalls;
     stats_.drawCalls = 0;
+    stats_.lastIndices = stats_.indices;
+    stats_.indices = 0;
 }
 
 void Context::flush() { drawPending(); }
@@ -422,6 +424,7 @@ void Context::drawStream() {
     }
     backend_->drawStream(uniforms(), verts_.data(), verts_.size(), scratch_.data(), segs_);
     stats_.drawCalls += uint32_t(segs_.size());
+    stats_.indices += scratch_.size();
 }
 
 void Context::drawCached() {
@@ -434,9 +437,22 @@ void Context::drawCached() {
         stats_.batchBuilds++;
     }
     float eye[4];
-    std::vector<Segment> segs = cache_.visible(objectEye(eye) ? eye : nullptr);
+    std::vector<Segment> segs = cache_.visible(objectEye(eye) ? eye : nullptr, nearReach());
     backend_->drawBatch(uniforms(), segs);
     stats_.drawCalls += uint32_t(segs.size());
+    for (const Segment& s : segs) stats_.indices += s.count;
+}
+
+// How far from the eye the near plane of a perspective projection reaches:
+// its farthest corner, with a margin for rounding. Nothing nearer than the
+// near plane is drawn, so a face closer than this may be cut away and show
+// what lies behind it.
+float Context::nearReach() const {
+    const float* p = proj_.back().m;
+    if (p[11] >= 0 || p[10] == 1 || p[0] == 0 || p[5] == 0) return 0;
+    double n = p[14] / (p[10] - 1.0);
+    double right = n * (1 + std::fabs(p[8])) / p[0], top = n * (1 + std::fabs(p[9])) / p[5];
+    return float(std::sqrt(n * n + right * right + top * top) * 1.01 + 1e-4);
 }
 
 // The viewer in object coordinates: the eye point of a perspective

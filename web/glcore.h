@@ -88,27 +88,53 @@ struct BatchGroup {
     float normal[3];
     float plane;     // dot(normal, any corner)
     bool cullable;   // one non-zero normal at all four corners, across the quad
-    bool hidden;     // sides shared by two solids, never seen from outside them
     uint32_t first, count;  // indices
 };
 
+// An axis-aligned box that six consecutive quads of the run close.
+struct BatchCell {
+    float lo[3], hi[3];
+};
+
+// A quad drawn only while the eye is near one of its cells (at most two):
+// a face looking away from the eye, or a side two cells share.
+struct NearQuad {
+    GLuint texture;
+    uint32_t first;  // its six indices
+    float normal[3];
+    float plane;
+    bool shared;     // seen from either side
+};
+
 // A large immediate-mode run that came back unchanged frame after frame is
-// kept in vertex buffers, grouped by texture and face plane. It assumes the
-// quads bound closed solids (the block grid's cubes): a face whose quad
-// another face covers with the opposite normal is inside, and a face
-// looking away from the eye is behind the solid's front faces.
+// kept in vertex buffers, grouped by texture and face plane. GL draws every
+// face with the depth test and no culling; this draws what can reach a
+// pixel of that picture. When the quads close boxes (the block grid's
+// cubes, six quads each):
+// - a side two boxes share comes as two quads on the same corners; at equal
+//   depth the later one covers the earlier, which is dropped. The later one
+//   can only be seen from inside one of its boxes, or through a box's face
+//   cut away by the near plane: it is drawn while the eye is within the near
+//   plane's reach of either box, from either side.
+// - any other face is drawn while its plane faces the eye (per group), and
+//   from behind only while the eye is within that reach of its box.
+// Quads that close no boxes are all drawn while the eye is within that reach
+// of the run's bounding box.
 class BatchCache {
 public:
     bool matches(const std::vector<Vertex>& v, const std::vector<GLuint>& quadTextures) const;
     // Afterwards vertices() and indices() are what the backend must hold.
     void build(const std::vector<Vertex>& v, const std::vector<GLuint>& quadTextures);
     // Index ranges to draw for an eye at homogeneous object-space point eye
-    // (w 0: a direction, as with an orthographic projection); null: all.
-    std::vector<Segment> visible(const float* eye) const;
+    // (w 0: a direction, as with an orthographic projection; no near set);
+    // nearReach: the farthest the near plane reaches from the eye. Null:
+    // everything but the covered quads.
+    std::vector<Segment> visible(const float* eye, float nearReach) const;
 
     const std::vector<Vertex>& vertices() const { return sorted_; }
     const std::vector<uint32_t>& indices() const { return indices_; }
     const std::vector<BatchGroup>& groups() const { return groups_; }
+    size_t cellCount() const { return cells_.size(); }
     bool empty() const { return source_.empty(); }
 
 private:
@@ -117,6 +143,9 @@ private:
     std::vector<Vertex> sorted_;
     std::vector<uint32_t> indices_;
     std::vector<BatchGroup> groups_;
+    std::vector<BatchCell> cells_;
+    std::vector<NearQuad> near_;
+    std::vector<std::vector<uint32_t>> cellNear_;  // per cell: its entries of near_
     float lo_[3] = {0, 0, 0}, hi_[3] = {0, 0, 0};
 };
 
@@ -141,6 +170,8 @@ struct Stats {
     uint64_t frames = 0;
     uint32_t drawCalls = 0;      // in the frame being drawn
     uint32_t lastDrawCalls = 0;  // in the last finished frame
+    uint64_t indices = 0;        // triangle indices drawn in the frame being drawn
+    uint64_t lastIndices = 0;    // in the last finished frame
     uint32_t batchBuilds = 0;
 };
 
@@ -182,6 +213,7 @@ private:
     void drawStream();
     void drawCached();
     bool objectEye(float eye[4]) const;
+    float nearReach() const;
 
     Backend* backend_;
     Stats stats_;

@@ -62,6 +62,7 @@ ls -d /home/player/.local/state/vaskel >/dev/null
 apt-get purge -y -qq vaskel >"$out/apt-purge.log" 2>&1 || fail "apt-get purge"
 left=()
 while read -r path; do
+    [ "$path" = /. ] && continue
     [ -e "$path" ] || [ -L "$path" ] || continue
     # A directory may stay when another package owns it too.
     [ -d "$path" ] && [ ! -L "$path" ] && dpkg -S "$path" >/dev/null 2>&1 && continue
