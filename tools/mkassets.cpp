@@ -1,6 +1,7 @@
 // mkassets OUTDIR: writes the six images the game loads from textures/.
 // mkassets --icons OUTDIR: writes the desktop icon as OUTDIR/NxN/apps/vaskel.png
 // for the sizes a hicolor icon theme holds.
+// mkassets --favicon FILE: writes the same icon as a 16, 32 and 48 pixel .ico.
 //
 // Floor textures are 24-bit bottom-up Windows bitmaps; the wireframe, the
 // crosshair and the logo are 32-bit Targa files in the one layout the game's
@@ -447,10 +448,35 @@ bool writeIcons(const std::filesystem::path& dir) {
     return ok;
 }
 
+// An .ico holding PNG images, as every current browser reads it.
+std::vector<uint8_t> encodeIco(const std::vector<int>& sizes) {
+    std::vector<std::vector<uint8_t>> pngs;
+    for (int n : sizes) pngs.push_back(encodePng(makeIcon(n)));
+    std::vector<uint8_t> out;
+    put16(out, 0);
+    put16(out, 1);  // an icon
+    put16(out, unsigned(sizes.size()));
+    uint32_t offset = uint32_t(6 + 16 * sizes.size());
+    for (size_t i = 0; i < sizes.size(); i++) {
+        out.push_back(uint8_t(sizes[i] % 256));  // 256 is written as 0
+        out.push_back(uint8_t(sizes[i] % 256));
+        out.push_back(0);  // no palette
+        out.push_back(0);
+        put16(out, 1);   // planes
+        put16(out, 32);  // bits per pixel
+        put32(out, uint32_t(pngs[i].size()));
+        put32(out, offset);
+        offset += uint32_t(pngs[i].size());
+    }
+    for (const auto& png : pngs) out.insert(out.end(), png.begin(), png.end());
+    return out;
+}
+
 int main(int argc, char** argv) {
     bool icons = argc == 3 && std::string(argv[1]) == "--icons";
+    if (argc == 3 && std::string(argv[1]) == "--favicon") return writeFile(argv[2], encodeIco({16, 32, 48})) ? 0 : 1;
     if (argc != 2 && !icons) {
-        std::fprintf(stderr, "usage: mkassets OUTDIR | mkassets --icons OUTDIR\n");
+        std::fprintf(stderr, "usage: mkassets OUTDIR | mkassets --icons OUTDIR | mkassets --favicon FILE\n");
         return 2;
     }
     const std::filesystem::path dir = argv[argc - 1];

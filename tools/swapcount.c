@@ -1,11 +1,16 @@
-/* LD_PRELOAD helper of tools/bench-web for the desktop game: counts its
- * frames at SDL_GL_SwapBuffers and keeps "frames milliseconds" in the file
- * VASKEL_FRAMES_FILE; with VASKEL_CAPTURE_FRAMES="N M ..." and
- * VASKEL_CAPTURE_DIR it also writes those frames, read back before they are
- * shown, as binary PPM files DIR/frame-N.ppm. The
- * game calls SDL through its PLT, so this definition comes first. */
+/* LD_PRELOAD helper of tools/bench-web and the browser tests for the desktop
+ * game: counts its frames at SDL_GL_SwapBuffers and keeps "frames
+ * milliseconds" in the file VASKEL_FRAMES_FILE; with VASKEL_CAPTURE_FRAMES="N
+ * M ..." and VASKEL_CAPTURE_DIR it also writes those frames, read back before
+ * they are shown, as binary PPM files DIR/frame-N.ppm; with VASKEL_KEYS="N:SYM:1
+ * M:SYM:0 ..." it queues a press (1) or release (0) of SDL key SYM at the swap
+ * of frame N, which the game takes in frame N+1, as the browser page's script
+ * does. The game calls SDL through its PLT, so this definition comes first. */
+#ifndef _GNU_SOURCE
 #define _GNU_SOURCE
+#endif
 #include <GL/gl.h>
+#include <SDL/SDL.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -46,6 +51,26 @@ void SDL_GL_SwapBuffers(void) {
             capture(path);
         }
         p = end;
+    }
+    const char* keys = getenv("VASKEL_KEYS");
+    static int (*push)(SDL_Event*);
+    if (keys && !push) push = (int (*)(SDL_Event*))dlsym(RTLD_DEFAULT, "SDL_PushEvent");
+    for (const char* p = keys; p && *p && push;) {
+        char* end;
+        unsigned long n = strtoul(p, &end, 10);
+        unsigned sym = 0, down = 0;
+        int used = 0;
+        if (end == p || sscanf(end, ":%u:%u%n", &sym, &down, &used) != 2) break;
+        if (n == frames) {
+            SDL_Event e;
+            memset(&e, 0, sizeof e);
+            e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+            e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+            e.key.keysym.sym = (SDLKey)sym;
+            push(&e);
+        }
+        p = end + used;
+        while (*p == ' ') p++;
     }
     const char* count = getenv("VASKEL_FRAMES_FILE");
     if (count) {

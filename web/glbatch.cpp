@@ -228,6 +228,8 @@ void BatchCache::build(const std::vector<Vertex>& v, const std::vector<GLuint>& 
     for (uint32_t q : shared) addNear(q, emit(q), true);
 }
 
+bool BatchCache::contains(const float* point) const { return distanceToBox(point, lo_, hi_) == 0; }
+
 std::vector<Segment> BatchCache::visible(const float* eye, float nearReach) const {
     std::vector<Segment> out;
     if (!eye) {

@@ -437,7 +437,12 @@ void Context::drawCached() {
         stats_.batchBuilds++;
     }
     float eye[4];
-    std::vector<Segment> segs = cache_.visible(objectEye(eye) ? eye : nullptr, nearReach());
+    bool known = objectEye(eye);
+    if (known && eye[3] != 0) {
+        float point[3] = {eye[0] / eye[3], eye[1] / eye[3], eye[2] / eye[3]};
+        stats_.eyeInside = cache_.contains(point);
+    }
+    std::vector<Segment> segs = cache_.visible(known ? eye : nullptr, nearReach());
     backend_->drawBatch(uniforms(), segs);
     stats_.drawCalls += uint32_t(segs.size());
     for (const Segment& s : segs) stats_.indices += s.count;

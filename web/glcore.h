@@ -135,6 +135,7 @@ public:
     const std::vector<uint32_t>& indices() const { return indices_; }
     const std::vector<BatchGroup>& groups() const { return groups_; }
     size_t cellCount() const { return cells_.size(); }
+    bool contains(const float* point) const;
     bool empty() const { return source_.empty(); }
 
 private:
@@ -172,6 +173,7 @@ struct Stats {
     uint32_t lastDrawCalls = 0;  // in the last finished frame
     uint64_t indices = 0;        // triangle indices drawn in the frame being drawn
     uint64_t lastIndices = 0;    // in the last finished frame
+    bool eyeInside = false;      // the last batch was drawn with the eye inside its box
     uint32_t batchBuilds = 0;
 };
 

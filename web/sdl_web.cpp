@@ -29,7 +29,7 @@ const long kMaxBitmapBytes = 64L << 20;
 
 vkw::EventQueue gQueue;
 vkw::VirtualMouse gMouse(kWidth, kHeight);
-double gStart = 0;
+vkw::PageClock gClock;
 bool gListening = false;
 bool gLocked = false;
 bool gHaveLast = false;
@@ -56,18 +56,46 @@ void postMotion(int dx, int dy) {
     if (gMouse.move(dx, dy, &e)) post(e);
 }
 
-EM_BOOL onKey(int type, const EmscriptenKeyboardEvent* k, void*) {
-    SDLKey sym = vkw::keyFromDomCode(k->code);
-    if (sym == SDLK_UNKNOWN) return EM_FALSE;  // leave F5 and the like to the browser
-    if (k->repeat) return EM_TRUE;             // SDL 1.2 repeats nothing unless asked
+void postKey(SDLKey sym, bool down) {
     SDL_Event e;
     std::memset(&e, 0, sizeof e);
-    e.key.type = type == EMSCRIPTEN_EVENT_KEYDOWN ? SDL_KEYDOWN : SDL_KEYUP;
-    e.key.state = type == EMSCRIPTEN_EVENT_KEYDOWN;
+    e.key.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.state = down;
     e.key.keysym.sym = sym;
     gKeyState[sym] = e.key.state;
     post(e);
-    return EM_TRUE;
+}
+
+// Returning true keeps the event from the browser.
+EM_BOOL onKey(int type, const EmscriptenKeyboardEvent* k, void*) {
+    SDLKey sym = vkw::keyFromDomCode(k->code);
+    if (sym == SDLK_UNKNOWN) return EM_FALSE;
+    bool takes = vkw::gameTakesKey(sym, k->ctrlKey, k->altKey, k->metaKey);
+    if (k->repeat) return takes;  // SDL 1.2 repeats nothing unless asked
+    postKey(sym, type == EMSCRIPTEN_EVENT_KEYDOWN);
+    return takes;
+}
+
+// A window manager tells a window that loses the focus to let go of its
+// keys; a page that loses it would otherwise never hear their releases.
+void releaseHeld() {
+    for (int sym = 0; sym < SDLK_LAST; sym++)
+        if (gKeyState[sym]) postKey(SDLKey(sym), false);
+}
+
+EM_BOOL onBlur(int, const EmscriptenFocusEvent*, void*) {
+    releaseHeld();
+    return EM_FALSE;
+}
+
+EM_BOOL onVisibility(int, const EmscriptenVisibilityChangeEvent* v, void*) {
+    if (v->hidden) {
+        releaseHeld();
+        gClock.hide(emscripten_get_now());
+    } else {
+        gClock.show(emscripten_get_now());
+    }
+    return EM_FALSE;
 }
 
 // Captured: the browser's relative motion. Not captured (refused, or not
@@ -110,6 +138,8 @@ void listen() {
     emscripten_set_mouseleave_callback(kCanvas, nullptr, EM_TRUE, onMouseLeave);
     emscripten_set_mousedown_callback(kCanvas, nullptr, EM_TRUE, onMouseDown);
     emscripten_set_pointerlockchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_TRUE, onLockChange);
+    emscripten_set_blur_callback(window, nullptr, EM_TRUE, onBlur);
+    emscripten_set_visibilitychange_callback(nullptr, EM_TRUE, onVisibility);
 }
 
 void setCursor(bool shown) {
@@ -122,7 +152,10 @@ void setCursor(bool shown) {
 extern "C" {
 
 int SDL_Init(Uint32) {
-    gStart = emscripten_get_now();
+    gClock = vkw::PageClock(emscripten_get_now());
+    EmscriptenVisibilityChangeEvent v;
+    if (emscripten_get_visibility_status(&v) == EMSCRIPTEN_RESULT_SUCCESS && v.hidden)
+        gClock.hide(emscripten_get_now());
     listen();
     return 0;
 }
@@ -185,8 +218,8 @@ void SDL_GL_SwapBuffers(void) {
     if (!gContext) return;
     gContext->swap();
     const vkw::Stats& s = gContext->stats();
-    EM_ASM({ if (Module.vaskelFrame) Module.vaskelFrame($0, $1, $2); }, double(s.frames), s.lastDrawCalls,
-           s.batchBuilds);
+    EM_ASM({ if (Module.vaskelFrame) Module.vaskelFrame($0, $1, $2, $3, $4); }, double(s.frames), s.lastDrawCalls,
+           s.batchBuilds, double(s.lastIndices), s.eyeInside);
 }
 
 int SDL_PollEvent(SDL_Event* event) {
@@ -209,11 +242,15 @@ int SDL_PeepEvents(SDL_Event* events, int numevents, SDL_eventaction action, Uin
     return n;
 }
 
-Uint32 SDL_GetTicks(void) { return Uint32(emscripten_get_now() - gStart); }
+Uint32 SDL_GetTicks(void) { return Uint32(gClock.ticks(emscripten_get_now())); }
 
 // Every sleep hands control back to the browser: that is when it shows the
-// frame and delivers input.
-void SDL_Delay(Uint32 ms) { emscripten_sleep(ms); }
+// frame and delivers input. While the page is hidden the game waits here:
+// its clock stands still, and it resumes where it was.
+void SDL_Delay(Uint32 ms) {
+    emscripten_sleep(ms);
+    while (gClock.hidden()) emscripten_sleep(100);
+}
 
 Uint8 SDL_GetRelativeMouseState(int* x, int* y) {
     gMouse.takeRelative(x, y);

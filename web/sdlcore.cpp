@@ -79,6 +79,26 @@ SDLKey keyFromDomCode(const char* code) {
     return SDLK_UNKNOWN;
 }
 
+bool gameTakesKey(SDLKey sym, bool ctrl, bool alt, bool meta) {
+    if (ctrl || alt || meta) return false;
+    switch (sym) {
+        case SDLK_w: case SDLK_a: case SDLK_s: case SDLK_d: case SDLK_SPACE: case SDLK_ESCAPE: return true;
+        default: return false;
+    }
+}
+
+void PageClock::hide(double wall) {
+    if (!hidden()) hiddenAt_ = wall;
+}
+
+void PageClock::show(double wall) {
+    if (!hidden()) return;
+    paused_ += std::max(0.0, wall - hiddenAt_);
+    hiddenAt_ = -1;
+}
+
+double PageClock::ticks(double wall) const { return (hidden() ? hiddenAt_ : wall) - start_ - paused_; }
+
 namespace {
 
 uint32_t le16(const uint8_t* p) { return p[0] | uint32_t(p[1]) << 8; }

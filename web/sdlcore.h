@@ -47,6 +47,26 @@ private:
 // code; SDLK_UNKNOWN for keys the table does not know.
 SDLKey keyFromDomCode(const char* code);
 
+// Whether the page keeps a key event from the browser: only the keys the
+// game plays with, and none while Ctrl, Alt or Meta is held, so that
+// reloading, closing the tab, full screen and the developer tools stay the
+// browser's. Every known key still reaches the game as an SDL event.
+bool gameTakesKey(SDLKey sym, bool ctrl, bool alt, bool meta);
+
+// The millisecond clock of SDL_GetTicks, which stands still while the page
+// is hidden: the game resumes where it was, with no frames to catch up.
+class PageClock {
+public:
+    explicit PageClock(double start = 0) : start_(start) {}
+    void hide(double wall);
+    void show(double wall);
+    bool hidden() const { return hiddenAt_ >= 0; }
+    double ticks(double wall) const;
+
+private:
+    double start_, paused_ = 0, hiddenAt_ = -1;
+};
+
 // Decodes an uncompressed 24- or 32-bit Windows bitmap (BI_RGB) into a
 // 24-bit surface as classic SDL 1.2 makes it: pixel bytes blue, green, red,
 // rows padded to 4 bytes, top row first. Null for anything else.

@@ -102,16 +102,21 @@ class Site:
 class Browser:
     """Headless Chromium on a fresh profile, driving the game's page."""
 
-    def __init__(self, url):
+    def __init__(self, url, throttled=False, before_load=None):
+        """throttled: keep Chromium's throttling of hidden pages, as a user's
+        browser has it. before_load(driver) runs before the page is opened."""
         self.profile = tempfile.mkdtemp(prefix="vaskel-chromium-")
         opts = webdriver.ChromeOptions()
-        for arg in CHROMIUM_ARGS + ["--user-data-dir=" + self.profile]:
+        args = [a for a in CHROMIUM_ARGS if not (throttled and ("throttling" in a or "backgrounding" in a))]
+        for arg in args + ["--user-data-dir=" + self.profile]:
             opts.add_argument(arg)
         opts.set_capability("goog:loggingPrefs", {"browser": "ALL"})
         self.driver = webdriver.Chrome(service=Service(shutil.which("chromedriver") or "/usr/bin/chromedriver"),
                                        options=opts)
         self.driver.set_script_timeout(120)
-        self.driver.get(url + "index.html")
+        if before_load:
+            before_load(self.driver)
+        self.driver.get(url if url.endswith(".html") else url + "index.html")
 
     def close(self):
         try:
@@ -167,6 +172,49 @@ class Browser:
         time.sleep(seconds)
         end = self.driver.execute_script("return [window.vaskel.frames, performance.now()];")
         return (end[0] - start[0]) / ((end[1] - start[1]) / 1000.0)
+
+
+def desktop_frames(build, frames, keys, out):
+    """The desktop game's frames (read back before they are shown) as PNG
+    data URLs, played under a private Xvfb with keys queued at given frames:
+    keys is a list of (frame, SDL key code, pressed)."""
+    import os
+    import subprocess
+    here = os.path.dirname(os.path.abspath(__file__))
+    os.makedirs(out, exist_ok=True)
+    preload = os.path.join(out, "swapcount.so")
+    subprocess.run(["cc", "-O1", "-shared", "-fPIC", os.path.join(here, "../../tools/swapcount.c"), "-o", preload,
+                    "-ldl", "-lGL"], check=True)
+    shutil.copytree(os.path.join(build, "textures"), os.path.join(out, "textures"), dirs_exist_ok=True)
+    read, write = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                             "-noreset"], pass_fds=[write], stderr=subprocess.DEVNULL)
+    os.close(write)
+    display = os.read(read, 16).decode().strip()
+    os.close(read)
+    env = dict(os.environ, DISPLAY=":" + display, LIBGL_ALWAYS_SOFTWARE="1", LD_PRELOAD=preload,
+               VASKEL_CAPTURE_DIR=out, VASKEL_CAPTURE_FRAMES=" ".join(str(f) for f in frames),
+               VASKEL_KEYS=" ".join("%d:%d:%d" % (f, k, int(p)) for f, k, p in keys))
+    game = subprocess.Popen([os.path.join(build, "vaskel")], cwd=out, env=env, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+    try:
+        paths = [os.path.join(out, "frame-%d.ppm" % f) for f in frames]
+        deadline = time.monotonic() + 180
+        while not all(os.path.exists(p) for p in paths):
+            if game.poll() is not None or time.monotonic() > deadline:
+                raise AssertionError("the desktop game did not reach frame %d" % max(frames))
+            time.sleep(0.2)
+        time.sleep(0.5)  # the last file is complete
+    finally:
+        game.kill()
+        game.wait()
+        xvfb.kill()
+        xvfb.wait()
+    shots = {}
+    for f, p in zip(frames, paths):
+        png = subprocess.run(["convert", p, "png:-"], check=True, capture_output=True).stdout
+        shots[f] = "data:image/png;base64," + base64.b64encode(png).decode()
+    return shots
 
 
 def save_data_url(url, path):

@@ -1,22 +1,29 @@
 """The browser build played in real headless Chromium (SwiftShader WebGL).
 
-Usage: test_browser.py SITE_DIR   (the output of tools/build-web)
+Usage: test_browser.py SITE_DIR [BUILD_DIR]   (the output of tools/build-web;
+the desktop build, default build/, for the frames compared with it)
 
-One page load serves all cases, in order: the start-up lines, the first
-picture, walking, turning, and Escape last. Pictures are canvas captures
-taken at frame boundaries; nothing depends on the frame rate.
+One page load serves the basic cases, in order: the start-up lines, the
+first picture, walking, turning, and Escape last. Then each of the others
+loads the page afresh: the fall through the floor's box against the
+desktop, tabs and keys with the browser's throttling on, the page opened
+from disk, and a phone-sized touch screen. Pictures are canvas captures
+taken at frame boundaries; only the fall's pace is measured in time.
 """
 import os
 import sys
+import tempfile
+import time
 import unittest
 
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from browser import Browser, Site  # noqa: E402
+from browser import Browser, Site, desktop_frames, save_data_url  # noqa: E402
 
 SITE = None
+BUILD = None
 SKY = (0.3 * 255, 0.5 * 255, 0.7 * 255)  # the clear colour
 STARTUP_LINES = ["Engine initialized", "Started Game and initialized world", "Input initialized", "Fog activated",
                  "Lighting activated", "Entities loaded", "Timer Initialized", "Keystep entered",
@@ -33,7 +40,34 @@ def near(colour, target, tolerance):
     return all(abs(c - t) <= tolerance for c, t in zip(colour, target))
 
 
-class BrowserGame(unittest.TestCase):
+# Walking backward off the +z edge: s from frame 60 to 190; the player then
+# falls through the floor's box. Keys go in at frame boundaries, in the page
+# and on the desktop alike.
+FALL_PAGE_KEYS = {60: [["keydown", "KeyS"]], 190: [["keyup", "KeyS"]]}
+FALL_DESKTOP_KEYS = [(60, 115, True), (190, 115, False)]
+RECORD_JS = """
+window.vaskel.script = arguments[0];
+window.rafs = [];
+(function tick() { window.rafs.push([performance.now(), window.vaskel.frames]); requestAnimationFrame(tick); })();
+return window.vaskel.frames;
+"""
+
+
+def per_second(rafs, first_frame, last_frame):
+    """Pictures in each whole second from the first picture at first_frame
+    to the last at last_frame."""
+    times = [t for t, f in rafs if first_frame <= f <= last_frame]
+    counts = []
+    start = times[0]
+    while start + 1000 <= times[-1]:
+        counts.append(sum(1 for t in times if start <= t < start + 1000))
+        start += 1000
+    return counts
+
+
+class OnePage:
+    """One page load for the whole class."""
+
     @classmethod
     def setUpClass(cls):
         cls.site = Site(SITE)
@@ -57,6 +91,8 @@ class BrowserGame(unittest.TestCase):
         diff = self.browser.difference(before, after, 48)
         return diff["off"]
 
+
+class BrowserGame(OnePage, unittest.TestCase):
     def test_1_startup_lines_in_console(self):
         self.browser.wait_frames(1)
         lines = [m for m in self.browser.console() if any('"%s"' % s in m for s in STARTUP_LINES)]
@@ -123,10 +159,146 @@ class BrowserGame(unittest.TestCase):
         self.assertIn("VK_TEXTURE: Attempting to load Texture ./textures/stone.bmp", text)
 
 
+class FallThroughTheFloor(unittest.TestCase):
+    def test_keeps_pace_and_shows_the_desktops_frames(self):
+        site = Site(SITE)
+        try:
+            b = Browser(site.url)
+            try:
+                self.assertLess(b.driver.execute_script(RECORD_JS, FALL_PAGE_KEYS), 60, "keys scripted too late")
+                b.wait_frames(300, 300)
+                inside = b.driver.execute_script("return window.vaskel.inside")
+                rafs = b.driver.execute_script("return window.rafs")
+            finally:
+                b.close()
+            self.assertGreaterEqual(len(inside), 3, "the eye never went into the floor's box")
+            rates = per_second(rafs, 190, inside[-1] + 60)
+            sys.stderr.write("fall: eye inside the floor's box in frames %s; pictures per second %s\n" % (inside, rates))
+            self.assertTrue(rates and min(rates) >= 20, "pictures per second during the fall: %s" % rates)
+
+            b = Browser(site.url)
+            try:
+                b.driver.execute_script(RECORD_JS, FALL_PAGE_KEYS)
+                shots = b.capture_many(inside, 300)
+                with tempfile.TemporaryDirectory(prefix="vaskel-desktop-") as tmp:
+                    desktop = desktop_frames(BUILD, inside, FALL_DESKTOP_KEYS, tmp)
+                for f in inside:
+                    self.assertEqual(f, shots[f]["at"])
+                    diff = b.difference(shots[f]["url"], desktop[f], 48)
+                    if os.environ.get("VASKEL_KEEP"):
+                        save_data_url(shots[f]["url"], os.path.join(os.environ["VASKEL_KEEP"], "browser-%d.png" % f))
+                        save_data_url(desktop[f], os.path.join(os.environ["VASKEL_KEEP"], "desktop-%d.png" % f))
+                    self.assertTrue(diff["mean"] <= 8 and diff["off"] <= 0.05,
+                                    "frame %d differs from the desktop's: %s" % (f, diff))
+            finally:
+                b.close()
+        finally:
+            site.close()
+
+
+class TabsAndKeys(unittest.TestCase):
+    """With the throttling a user's browser applies to hidden pages."""
+
+    def test_hidden_tab_releases_keys_and_stops_the_clock(self):
+        site = Site(SITE)
+        b = Browser(site.url, throttled=True)
+        try:
+            d = b.driver
+            game = d.current_window_handle
+            b.wait_frames(100)
+            ActionChains(d).key_down("w").perform()
+            b.wait_frames(b.state()["frames"] + 3)
+            d.switch_to.new_window("tab")
+            ActionChains(d).key_up("w").perform()  # heard by the other tab only
+            time.sleep(5)
+            d.switch_to.window(game)
+            start = d.execute_script("return [window.vaskel.frames, performance.now()];")
+            first, at = b.capture(start[0] + 1)
+            second, _ = b.capture(at + 3)
+            self.assertEqual(0, b.difference(first, second, 0)["off"], "w is still held after the tab came back")
+            time.sleep(max(0.0, 3 - (d.execute_script("return performance.now();") - start[1]) / 1000))
+            end = d.execute_script("return [window.vaskel.frames, performance.now()];")
+            frames = (end[0] - start[0]) * 3000 / (end[1] - start[1])
+            self.assertTrue(50 <= frames <= 110, "%d frames in the 3 s after a 5 s absence" % frames)
+
+            prevented = d.execute_script("""
+                return arguments[0].map(([code, mods]) => !window.dispatchEvent(new KeyboardEvent('keydown',
+                    Object.assign({code: code, cancelable: true}, mods))));""",
+                [["F5", {}], ["KeyR", {"ctrlKey": True}], ["KeyW", {"ctrlKey": True}], ["F11", {}], ["F12", {}],
+                 ["Tab", {}], ["KeyD", {"altKey": True}], ["KeyW", {}], ["Space", {}]])
+            self.assertEqual([False] * 7 + [True, True], prevented)
+        finally:
+            b.close()
+            site.close()
+
+
+class PageOpenedFromDisk(unittest.TestCase):
+    def test_says_to_serve_it(self):
+        b = Browser("file://" + os.path.join(SITE, "index.html"))
+        try:
+            text = b.wait("the page's advice", lambda: b.driver.find_element(By.ID, "status").text)
+            self.assertIn("served over HTTP", text)
+            self.assertIn("tools/run-web", text)
+        finally:
+            b.close()
+
+
+def phone(driver):
+    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                           {"width": 390, "height": 844, "deviceScaleFactor": 3, "mobile": True})
+    driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 5})
+
+
+class PhoneTouchScreen(OnePage, unittest.TestCase):
+    """390x844 with touch: the view fits, the right half looks, the left walks."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.site = Site(SITE)
+        cls.browser = Browser(cls.site.url, before_load=phone)
+
+    def touch(self, kind, x, y):
+        self.browser.driver.execute_cdp_cmd("Input.dispatchTouchEvent", {
+            "type": kind, "touchPoints": [] if kind == "touchEnd" else [{"x": x, "y": y}]})
+
+    def test_1_fits_and_explains_touch(self):
+        b = self.browser
+        b.wait_frames(1)
+        box = b.driver.execute_script("""const r = document.getElementById('canvas').getBoundingClientRect();
+            return [r.width, r.height, innerWidth, document.documentElement.scrollWidth];""")
+        width, height, inner, scroll = box
+        self.assertTrue(inner - 40 <= width <= inner, "view %s wide in %s" % (width, inner))
+        self.assertAlmostEqual(width * 3 / 4, height, delta=2)
+        self.assertLessEqual(scroll, inner, "a horizontal scrollbar")
+        self.assertIn("touch", b.driver.find_element(By.ID, "controls").text)
+
+    def test_2_drag_right_turns_and_push_left_walks(self):
+        b = self.browser
+        x, y, w, h = b.driver.execute_script(
+            "const r = document.getElementById('canvas').getBoundingClientRect(); return [r.x, r.y, r.width, r.height];")
+        before = self.still_picture()
+        self.touch("touchStart", x + 0.7 * w, y + h / 2)
+        for step in range(1, 7):
+            self.touch("touchMove", x + 0.7 * w + 10 * step, y + h / 2)
+        self.touch("touchEnd", 0, 0)
+        self.assertGreater(self.moved(before, self.still_picture()), 0.05, "a drag on the right did not turn")
+
+        before = self.still_picture()
+        self.touch("touchStart", x + 0.25 * w, y + h / 2)
+        self.touch("touchMove", x + 0.25 * w, y + h / 2 - 40)
+        start = b.state()["frames"]
+        shots = b.capture_many([start + 4, start + 5, start + 6])
+        self.touch("touchEnd", 0, 0)
+        self.assertGreater(max(self.moved(before, s["url"]) for s in shots.values()), 0.05,
+                           "a push on the left did not walk")
+
+
 if __name__ == "__main__":
     if len(sys.argv) < 2 or not os.path.isfile(os.path.join(sys.argv[1], "index.html")):
-        sys.exit("usage: test_browser.py SITE_DIR (built by tools/build-web)")
+        sys.exit("usage: test_browser.py SITE_DIR [BUILD_DIR] (built by tools/build-web)")
     SITE = os.path.abspath(sys.argv.pop(1))
+    BUILD = os.path.abspath(sys.argv.pop(1) if len(sys.argv) > 1 and os.path.isdir(sys.argv[1]) else
+                            os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../build"))
     result = unittest.main(verbosity=2, exit=False).result
     failed = len(result.failures) + len(result.errors)
     print("browser: %d passed, %d failed" % (result.testsRun - failed, failed))
