@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -69,6 +70,15 @@ TEST(FuzzRegression, BitmapDecodedToZeroBitsIsRefused) {
                                    0xff, 0xff, 0xff, 0x01, 0x00, 0x08, 0x00, 0x00, 0x00, 0x00};
     expectRefused("fuzz_bits2048_found.bmp", std::string(reinterpret_cast<const char*>(found), sizeof found));
     expectRefused("fuzz_bits2048.bmp", bitmap(8, 2, 2048, 64));
+}
+
+// sdl12-compat reserved 6 GB for this 111-byte file (127 x 50,331,712 at
+// 1 bit, run-length coded) before failing; it is now refused on its header.
+TEST(FuzzRegression, BitmapTallerThanGlAllowsIsRefusedBeforeDecoding) {
+    std::ifstream in(std::string(FUZZ_DATA_DIR) + "/bmp-tall-1bit-rle.bmp", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(bytes.size(), 111u);
+    expectRefused("fuzz_tall_rle.bmp", bytes);
 }
 
 // A size whose surface allocation wraps to an absurd request: SDL's calloc

@@ -48,6 +48,12 @@ FALL_DESKTOP_KEYS = [(60, 115, True), (190, 115, False)]
 RECORD_JS = """
 window.vaskel.script = arguments[0];
 window.rafs = [];
+window.indices = {};
+const frame = Module.vaskelFrame;
+Module.vaskelFrame = function (frames, calls, builds, indices, inside) {
+  window.indices[frames] = indices;
+  frame.apply(this, arguments);
+};
 (function tick() { window.rafs.push([performance.now(), window.vaskel.frames]); requestAnimationFrame(tick); })();
 return window.vaskel.frames;
 """
@@ -160,7 +166,7 @@ class BrowserGame(OnePage, unittest.TestCase):
 
 
 class FallThroughTheFloor(unittest.TestCase):
-    def test_keeps_pace_and_shows_the_desktops_frames(self):
+    def test_draws_no_more_than_walking_and_shows_the_desktops_frames(self):
         site = Site(SITE)
         try:
             b = Browser(site.url)
@@ -169,12 +175,21 @@ class FallThroughTheFloor(unittest.TestCase):
                 b.wait_frames(300, 300)
                 inside = b.driver.execute_script("return window.vaskel.inside")
                 rafs = b.driver.execute_script("return window.rafs")
+                indices = b.driver.execute_script("return window.indices")
             finally:
                 b.close()
             self.assertGreaterEqual(len(inside), 3, "the eye never went into the floor's box")
-            rates = per_second(rafs, 190, inside[-1] + 60)
-            sys.stderr.write("fall: eye inside the floor's box in frames %s; pictures per second %s\n" % (inside, rates))
-            self.assertTrue(rates and min(rates) >= 20, "pictures per second during the fall: %s" % rates)
+            # The stall this guards against was work, not time: with the eye
+            # in the floor's box every quad was drawn. Pictures per second
+            # depend on the machine's load, so they are only reported.
+            work = {int(f): n for f, n in indices.items()}
+            normal = max(work[f] for f in range(100, 190))
+            fall = {f: work[f] for f in range(190, inside[-1] + 60)}
+            sys.stderr.write("fall: eye inside the floor's box in frames %s, %s indices there (walking: %d); "
+                             "pictures per second %s\n" % (inside, sorted({work[f] for f in inside}), normal,
+                                                           per_second(rafs, 190, inside[-1] + 60)))
+            self.assertLessEqual(max(fall.values()), normal * 1.05, "a frame of the fall draws more than walking")
+            self.assertLessEqual(max(work[f] for f in inside), normal // 10)
 
             b = Browser(site.url)
             try:
