@@ -125,19 +125,24 @@ void fixLongHeaderPalette(const char* fileName, SDL_Surface* surface) {
 // Checks made on the header, before SDL decodes: sdl12-compat allocates and
 // clears the claimed picture first (12.5 GB and half a minute for a few
 // hundred bytes claiming 65535 x 65535), and reserves gigabytes for some
-// headers it cannot decode at all. A header that claims more pixel bytes
-// than the file holds is refused, and so is a size GL would refuse after
-// decoding anyway; sizeChecked tells whether the second check was made. A
-// file that cannot be opened or read is left to SDL to report.
+// headers it cannot decode at all. Refused: a bitmap whose header is cut
+// short (its pixels would follow the header, so it holds no picture), one
+// that claims more pixel bytes than the file holds, and a size GL would
+// refuse after decoding anyway; sizeChecked tells whether the size was
+// checked. A file that cannot be opened, or is no bitmap, is left to SDL
+// to report.
 bool bmpHeaderAcceptable(const char* fileName, bool* sizeChecked) {
     *sizeChecked = false;
     FILE* file = std::fopen(fileName, "rb");
     if (!file) return true;
+    unsigned char magic[2];
+    bool bitmap = std::fread(magic, 1, sizeof magic, file) == sizeof magic && magic[0] == 'B' && magic[1] == 'M';
     VK_BMP_HEADER header;
     bool read = vkReadBmpHeader(file, &header);
     bool fits = vkBmpPixelsFit(file);
     std::fclose(file);
-    if (!read || !fits) return fits;
+    if (!bitmap) return true;
+    if (!read || !fits) return false;
     *sizeChecked = true;
     return fitsGl(header.width, header.rows);
 }

@@ -74,11 +74,14 @@ TEST(FuzzRegression, BitmapDecodedToZeroBitsIsRefused) {
 
 // sdl12-compat reserved 6 GB for this 111-byte file (127 x 50,331,712 at
 // 1 bit, run-length coded) before failing; it is now refused on its header.
-TEST(FuzzRegression, BitmapTallerThanGlAllowsIsRefusedBeforeDecoding) {
-    std::ifstream in(std::string(FUZZ_DATA_DIR) + "/bmp-tall-1bit-rle.bmp", std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ASSERT_EQ(bytes.size(), 111u);
-    expectRefused("fuzz_tall_rle.bmp", bytes);
+// And 4 GB for this 33-byte one, whose header is cut before its compression.
+TEST(FuzzRegression, BitmapsSdl12CompatReservedGigabytesForAreRefused) {
+    for (const char* name : {"bmp-tall-1bit-rle.bmp", "bmp-cut-header-huge.bmp"}) {
+        std::ifstream in(std::string(FUZZ_DATA_DIR) + "/" + name, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_FALSE(bytes.empty()) << name;
+        expectRefused(std::string("fuzz_") + name, bytes);
+    }
 }
 
 // A size whose surface allocation wraps to an absurd request: SDL's calloc
