@@ -46,7 +46,7 @@ const int CROSSHAIR_W = 16, LOGO_W = 8, LOGO_H = 4;
 // The image files start-up reads; the bitmap stand-in decodes any file.
 inline void writeTextures() {
     std::filesystem::create_directory("textures");
-    for (const char* name : {"stone", "ob_tile", "dirt"}) writeFile(std::string("textures/") + name + ".bmp", "BM");
+    for (const char* name : {"stone", "ob_tile", "dirt"}) writeFile(std::string("textures/") + name + ".bmp", tinyBmp());
     writeFile("textures/wireframe.tga", tgaFile(WIREFRAME_W, WIREFRAME_H, 32));
     writeFile("textures/crosshair.tga", tgaFile(CROSSHAIR_W, 16, 32));
     writeFile("textures/vaskellogo.tga", tgaFile(LOGO_W, LOGO_H, 32));

@@ -32,8 +32,8 @@ protected:
         fake::reset();
         gametest::forgetGame();
         std::filesystem::create_directory("textures");
-        writeFile("textures/stone.bmp", "BM");
-        writeFile("textures/ob_tile.bmp", "BM");
+        writeFile("textures/stone.bmp", tinyBmp());
+        writeFile("textures/ob_tile.bmp", tinyBmp());
     }
     void TearDown() override {
         CleanWorld();

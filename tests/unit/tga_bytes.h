@@ -1,6 +1,7 @@
 #pragma once
 
-// Builds Targa files byte by byte for the reader and loader tests.
+// Builds Targa files byte by byte for the reader and loader tests, and the
+// smallest whole bitmap for tests that only need one to exist.
 
 #include <cstdint>
 #include <string>
@@ -36,4 +37,23 @@ inline std::string tgaSwapped(const std::string& filePixels, unsigned depth) {
     std::string out = filePixels;
     for (size_t i = 0; i + 2 < out.size(); i += depth / 8) std::swap(out[i], out[i + 2]);
     return out;
+}
+
+// A 2x2 24-bit bitmap with a complete header: the loader's own checks pass
+// it on to SDL (the stand-in decodes any file as 2x2).
+inline std::string tinyBmp() {
+    std::string f(70, '\0');
+    auto put = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; i++) f[at + i] = char(v >> (8 * i));
+    };
+    f[0] = 'B';
+    f[1] = 'M';
+    put(2, 70);
+    put(10, 54);  // pixels after the 40-byte info header
+    put(14, 40);
+    put(18, 2);
+    put(22, 2);
+    f[26] = 1;   // planes
+    f[28] = 24;  // bits per pixel
+    return f;
 }
