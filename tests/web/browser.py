@@ -8,6 +8,7 @@ two-core machine has no fixed pace.
 import base64
 import functools
 import http.server
+import os
 import shutil
 import tempfile
 import threading
@@ -174,11 +175,70 @@ class Browser:
         return (end[0] - start[0]) / ((end[1] - start[1]) / 1000.0)
 
 
+def _display_in_use(n):
+    """A lock file here, or a listening socket in this network namespace:
+    other machines' roots may share the one and not the other, and X
+    clients try the abstract socket first."""
+    if os.path.exists("/tmp/.X%d-lock" % n):
+        return True
+    names = {"@/tmp/.X11-unix/X%d" % n, "/tmp/.X11-unix/X%d" % n}
+    with open("/proc/net/unix") as f:
+        return any(line.split()[-1] in names for line in f if len(line.split()) >= 8)
+
+
+def start_xvfb():
+    """A private X server on a random free display: (process, display number)."""
+    import random
+    import subprocess
+    for _ in range(20):
+        n = random.randint(200, 30000)
+        if _display_in_use(n):
+            continue
+        read, write = os.pipe()
+        xvfb = subprocess.Popen(["Xvfb", ":%d" % n, "-displayfd", str(write), "-screen", "0", "1024x768x24",
+                                 "-nolisten", "tcp", "-noreset"], pass_fds=[write],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write)
+        ready = os.read(read, 16).decode().strip()
+        os.close(read)
+        # The number can come before the server takes connections: wait
+        # until a client gets in.
+        deadline = time.monotonic() + 20
+        while ready == str(n) and xvfb.poll() is None and time.monotonic() < deadline:
+            if subprocess.run(["xdpyinfo", "-display", ":" + ready], stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL).returncode == 0:
+                return xvfb, ready
+            time.sleep(0.1)
+        xvfb.kill()
+        xvfb.wait()
+    raise AssertionError("no Xvfb could be started")
+
+
+def _play_until(build, out, env, paths):
+    """Runs the desktop game until every file in paths is written: None, or
+    the game's exit status if it ended first."""
+    import subprocess
+    with open(os.path.join(out, "game.log"), "w") as log:
+        game = subprocess.Popen([os.path.join(build, "vaskel")], cwd=out, env=env, stdout=log, stderr=log)
+        try:
+            deadline = time.monotonic() + 180
+            while not all(os.path.exists(p) for p in paths):
+                if game.poll() is not None:
+                    return game.returncode
+                if time.monotonic() > deadline:
+                    return "timeout"
+                time.sleep(0.2)
+            time.sleep(0.5)  # the last file is complete
+            return None
+        finally:
+            game.kill()
+            game.wait()
+
+
 def desktop_frames(build, frames, keys, out):
     """The desktop game's frames (read back before they are shown) as PNG
     data URLs, played under a private Xvfb with keys queued at given frames:
     keys is a list of (frame, SDL key code, pressed)."""
-    import os
     import subprocess
     here = os.path.dirname(os.path.abspath(__file__))
     os.makedirs(out, exist_ok=True)
@@ -186,28 +246,18 @@ def desktop_frames(build, frames, keys, out):
     subprocess.run(["cc", "-O1", "-shared", "-fPIC", os.path.join(here, "../../tools/swapcount.c"), "-o", preload,
                     "-ldl", "-lGL"], check=True)
     shutil.copytree(os.path.join(build, "textures"), os.path.join(out, "textures"), dirs_exist_ok=True)
-    read, write = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                             "-noreset"], pass_fds=[write], stderr=subprocess.DEVNULL)
-    os.close(write)
-    display = os.read(read, 16).decode().strip()
-    os.close(read)
+    xvfb, display = start_xvfb()
     env = dict(os.environ, DISPLAY=":" + display, LIBGL_ALWAYS_SOFTWARE="1", LD_PRELOAD=preload,
-               VASKEL_CAPTURE_DIR=out, VASKEL_CAPTURE_FRAMES=" ".join(str(f) for f in frames),
+               SDL_VIDEODRIVER="x11", VASKEL_CAPTURE_DIR=out,
+               VASKEL_CAPTURE_FRAMES=" ".join(str(f) for f in frames),
                VASKEL_KEYS=" ".join("%d:%d:%d" % (f, k, int(p)) for f, k, p in keys))
-    game = subprocess.Popen([os.path.join(build, "vaskel")], cwd=out, env=env, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL)
+    paths = [os.path.join(out, "frame-%d.ppm" % f) for f in frames]
     try:
-        paths = [os.path.join(out, "frame-%d.ppm" % f) for f in frames]
-        deadline = time.monotonic() + 180
-        while not all(os.path.exists(p) for p in paths):
-            if game.poll() is not None or time.monotonic() > deadline:
-                raise AssertionError("the desktop game did not reach frame %d" % max(frames))
-            time.sleep(0.2)
-        time.sleep(0.5)  # the last file is complete
+        status = _play_until(build, out, env, paths)
+        if status is not None:
+            raise AssertionError("the desktop game did not reach frame %d (exit %s): %s" % (
+                max(frames), status, open(os.path.join(out, "game.log")).read()[-2000:]))
     finally:
-        game.kill()
-        game.wait()
         xvfb.kill()
         xvfb.wait()
     shots = {}
