@@ -83,6 +83,7 @@ int temp_recover_dropped(uint64_t seen);        // end of a drain: act on what a
 void temp_keys_from_sdl();                      // the key table from SDL's own key state
 void temp_key_handler_down(SDL_keysym* keysym);
 void temp_key_handler_up(SDL_keysym* keysym);
+void temp_focus_handler(const SDL_ActiveEvent* active);  // keeps the pointer in the window while focused
 void GameKey(int code, bool down);
 void temp_draw_screen();
 void temp_begin_frame();   // clear and the frame's starting state, before GameDraw

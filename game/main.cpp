@@ -105,6 +105,7 @@ int temp_process_events() {
             case SDL_KEYDOWN: temp_key_handler_down(&event.key.keysym); break;
             case SDL_KEYUP: temp_key_handler_up(&event.key.keysym); break;
             case SDL_MOUSEMOTION: GameMouse(); break;  // GameMouse reads SDL's own state
+            case SDL_ACTIVEEVENT: temp_focus_handler(&event.active); break;
             case SDL_QUIT: return QUIT_REQUESTED;      // later events stay queued
             default: break;
         }
@@ -181,6 +182,17 @@ void temp_key_handler_down(SDL_keysym* keysym) {
 }
 
 void temp_key_handler_up(SDL_keysym* keysym) { GameKey(keysym->sym, false); }
+
+// A mouse turned at ordinary speed moves several pixels per motion event,
+// jumps the two warp columns and leaves the window, where SDL reports no
+// motion and turning stops. So the hidden cursor is kept in the window while
+// the game has the keyboard's focus, and freed when it loses it, so that the
+// player can reach other windows. Classic SDL posts a gain of its own when
+// it grabs; it changes no state, so it comes back as no event.
+void temp_focus_handler(const SDL_ActiveEvent* active) {
+    if (!(active->state & SDL_APPINPUTFOCUS)) return;
+    SDL_WM_GrabInput(active->gain ? SDL_GRAB_ON : SDL_GRAB_OFF);
+}
 
 // SDL 1.2 key codes run up to 322 (cursor, function and modifier keys);
 // the table only covers 0..255 and the game reads nothing above 127, so

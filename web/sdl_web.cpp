@@ -274,6 +274,10 @@ Uint8* SDL_GetKeyState(int* numkeys) {
     return gKeyState;
 }
 
+// The page keeps the pointer itself (pointer lock on a click, and a virtual
+// pointer that never leaves the view), so there is nothing to confine.
+SDL_GrabMode SDL_WM_GrabInput(SDL_GrabMode mode) { return mode == SDL_GRAB_QUERY ? SDL_GRAB_OFF : mode; }
+
 int SDL_ShowCursor(int toggle) {
     int was = gCursorShown;
     if (toggle == SDL_ENABLE || toggle == SDL_DISABLE) {

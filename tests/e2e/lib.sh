@@ -323,3 +323,61 @@ color_near() {
 assert_color() {
     color_near "$2" "$3" "$4" || fail "$1: colour [$2] is not within $4 of [$3]"
 }
+
+# wait_still FILE [TIMEOUT_S]: screenshots until two taken a few frames apart
+# are equal, and keeps the last in FILE. A view still turning from a drag, a
+# fading logo or a falling player is not still. Fails on timeout.
+wait_still() {
+    local deadline=$((SECONDS + ${2:-40}))
+    screenshot "$1"
+    while :; do
+        sleep 0.2
+        screenshot "$E2E_DIR/still_next.png"
+        [ "$(diff_pixels "$1" "$E2E_DIR/still_next.png")" -eq 0 ] && return 0
+        cp "$E2E_DIR/still_next.png" "$1"
+        [ "$SECONDS" -lt "$deadline" ] || fail "the view did not come to rest in ${2:-40} s"
+    done
+}
+
+# True while the pointer is inside the game window.
+pointer_in_window() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW px py
+    eval "$(xdotool getmouselocation --shell)"
+    px=$X py=$Y
+    eval "$(xdotool getwindowgeometry --shell "$GAME_WIN")"
+    [ "$px" -ge "$X" ] && [ "$px" -lt $((X + WIDTH)) ] && [ "$py" -ge "$Y" ] && [ "$py" -lt $((Y + HEIGHT)) ]
+}
+
+# turn_sweep: the pointer pushed from the window's centre to the right, then
+# to the left, in steps of 3, 5, 7, 13 and 29 px, 10 ms apart, as a mouse
+# turned at 300 to 2900 px/s reports, for about 1000 px each way: past the
+# warp columns at least once. After every 10 steps the pointer must still be
+# in the window and the view must have turned since the last look (from a
+# still view at the start: any change is the steps' doing). A pointer that
+# escapes stops the turning within two stretches, as its turn speed decays.
+turn_sweep() {
+    local step dir stretch stretches i moves
+    for step in 3 5 7 13 29; do
+        for dir in 1 -1; do
+            mousemove_window 320 240
+            wait_still "$E2E_DIR/sweep_last.png"
+            moves=()
+            for i in 1 2 3 4 5 6 7 8 9 10; do
+                moves+=(mousemove_relative -- $((dir * step)) 0 sleep 0.01)
+            done
+            stretches=$(((1000 / step + 9) / 10))
+            for ((stretch = 1; stretch <= stretches; stretch++)); do
+                xdotool "${moves[@]}"
+                pointer_in_window || fail "steps of $step px, direction $dir: the pointer left the window in stretch $stretch of $stretches"
+                _sweep_turned() {
+                    screenshot "$E2E_DIR/sweep_now.png"
+                    [ "$(diff_pixels "$E2E_DIR/sweep_last.png" "$E2E_DIR/sweep_now.png")" -gt 100 ]
+                }
+                wait_until 10 _sweep_turned ||
+                    fail "steps of $step px, direction $dir: the view stopped turning in stretch $stretch of $stretches"
+                mv "$E2E_DIR/sweep_now.png" "$E2E_DIR/sweep_last.png"
+            done
+            note "steps of $step px, direction $dir: $stretches stretches, turning throughout"
+        done
+    done
+}

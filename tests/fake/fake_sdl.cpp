@@ -143,6 +143,11 @@ int SDL_ShowCursor(int toggle) {
     return was;
 }
 
+SDL_GrabMode SDL_WM_GrabInput(SDL_GrabMode mode) {
+    recText("SDL_WM_GrabInput", std::to_string(int(mode)), {double(mode)});
+    return mode;
+}
+
 char* SDL_GetError(void) { return const_cast<char*>("fake SDL"); }
 
 // The stream only remembers that its file exists; nothing is read from it.

@@ -111,6 +111,23 @@ TEST_F(LoopTest, EveryMotionReachesTheMouseHandlerOtherEventsAreIgnored) {
     EXPECT_TRUE(Keys[255]);
 }
 
+// Only the keyboard's focus decides: the pointer is freed when another
+// window takes it and kept again when it comes back, wherever the mouse is.
+TEST_F(LoopTest, ThePointerIsKeptInTheWindowOnlyWhileTheGameHasTheFocus) {
+    auto focus = [](Uint8 gain, Uint8 state) {
+        SDL_Event e{};
+        e.active = {SDL_ACTIVEEVENT, gain, state};
+        fake::arrive(e);
+    };
+    focus(0, SDL_APPINPUTFOCUS);
+    focus(0, SDL_APPMOUSEFOCUS);
+    focus(1, SDL_APPMOUSEFOCUS);
+    focus(1, SDL_APPINPUTFOCUS | SDL_APPACTIVE);
+    focus(0, SDL_APPACTIVE);
+    EXPECT_EQ(temp_process_events(), 1);
+    EXPECT_EQ(fake::texts(), (std::vector<std::string>{"SDL_WM_GrabInput(0)", "SDL_WM_GrabInput(1)"}));
+}
+
 // SDL keeps 127 events and drops the rest: a burst of motion must not cost
 // the key events behind it, and must change nothing when it fits.
 TEST_F(LoopTest, KeysLostToAFullQueueAreTakenFromTheKeyboard) {

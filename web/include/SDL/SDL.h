@@ -146,8 +146,21 @@ typedef struct SDL_MouseMotionEvent {
     Sint16 xrel, yrel;
 } SDL_MouseMotionEvent;
 
+#define SDL_APPMOUSEFOCUS 0x01
+#define SDL_APPINPUTFOCUS 0x02
+#define SDL_APPACTIVE 0x04
+
+typedef struct SDL_ActiveEvent {
+    Uint8 type;
+    Uint8 gain;
+    Uint8 state;
+} SDL_ActiveEvent;
+
+typedef enum { SDL_GRAB_QUERY = -1, SDL_GRAB_OFF = 0, SDL_GRAB_ON = 1 } SDL_GrabMode;
+
 typedef union SDL_Event {
     Uint8 type;
+    SDL_ActiveEvent active;
     SDL_KeyboardEvent key;
     SDL_MouseMotionEvent motion;
 } SDL_Event;
@@ -175,6 +188,7 @@ Uint8 SDL_GetRelativeMouseState(int* x, int* y);
 Uint8 SDL_GetMouseState(int* x, int* y);
 void SDL_WarpMouse(Uint16 x, Uint16 y);
 int SDL_ShowCursor(int toggle);
+SDL_GrabMode SDL_WM_GrabInput(SDL_GrabMode mode);
 SDL_RWops* SDL_RWFromFile(const char* file, const char* mode);
 SDL_Surface* SDL_LoadBMP_RW(SDL_RWops* src, int freesrc);
 void SDL_FreeSurface(SDL_Surface* surface);
