@@ -36,6 +36,15 @@ struct EventTally {
 };
 extern EventTally eventTally;
 
+// Whether SDL keeps the hidden pointer in the window (the input grab), and
+// why: GameStart takes it, the focus and the window manager's keys move it.
+struct PointerKeep {
+    bool kept = false;
+    bool focused = true;       // SDL starts every window as focused
+    unsigned wmKeysHeld = 0;   // one bit per Alt, Meta and Super key held
+};
+extern PointerKeep pointerKeep;
+
 // GameStart: light constants and the objects it creates.
 extern float LightAmbient[4];
 extern float LightDiffuse[4];
@@ -84,6 +93,8 @@ void temp_keys_from_sdl();                      // the key table from SDL's own 
 void temp_key_handler_down(SDL_keysym* keysym);
 void temp_key_handler_up(SDL_keysym* keysym);
 void temp_focus_handler(const SDL_ActiveEvent* active);  // keeps the pointer in the window while focused
+void temp_wm_key(int code, bool down);                    // frees it while a window manager's key is held
+void temp_keep_pointer();                                 // grabs or frees it as pointerKeep says
 void GameKey(int code, bool down);
 void temp_draw_screen();
 void temp_begin_frame();   // clear and the frame's starting state, before GameDraw

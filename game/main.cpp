@@ -22,6 +22,9 @@ bool Keys[256];
 
 EventTally eventTally;
 
+// Pointer keeping: taken by GameStart, then set by the focus and key handlers.
+PointerKeep pointerKeep;
+
 namespace {
 
 const int QUIT_REQUESTED = 99;
@@ -176,22 +179,44 @@ void temp_keys_from_sdl() {
 // movement step and drawing.
 void temp_key_handler_down(SDL_keysym* keysym) {
     GameKey(keysym->sym, true);
+    temp_wm_key(keysym->sym, true);
     if (keysym->sym != SDLK_ESCAPE) return;
     deleteEngine();
     std::exit(0);
 }
 
-void temp_key_handler_up(SDL_keysym* keysym) { GameKey(keysym->sym, false); }
+void temp_key_handler_up(SDL_keysym* keysym) {
+    GameKey(keysym->sym, false);
+    temp_wm_key(keysym->sym, false);
+}
 
 // A mouse turned at ordinary speed moves several pixels per motion event,
 // jumps the two warp columns and leaves the window, where SDL reports no
 // motion and turning stops. So the hidden cursor is kept in the window while
 // the game has the keyboard's focus, and freed when it loses it, so that the
-// player can reach other windows. Classic SDL posts a gain of its own when
-// it grabs; it changes no state, so it comes back as no event.
+// player can reach other windows. Classic SDL on X11 takes the keyboard with
+// the pointer, which would keep the window manager's own keys (Alt+Tab)
+// from it: while Alt, Meta or Super is held the pointer is freed too.
 void temp_focus_handler(const SDL_ActiveEvent* active) {
     if (!(active->state & SDL_APPINPUTFOCUS)) return;
-    SDL_WM_GrabInput(active->gain ? SDL_GRAB_ON : SDL_GRAB_OFF);
+    pointerKeep.focused = active->gain != 0;
+    if (!pointerKeep.focused) pointerKeep.wmKeysHeld = 0;  // their releases go to the other window
+    temp_keep_pointer();
+}
+
+void temp_wm_key(int code, bool down) {
+    if (code < SDLK_RALT || code > SDLK_RSUPER) return;  // right and left Alt, Meta, Super
+    unsigned bit = 1u << (code - SDLK_RALT);
+    pointerKeep.wmKeysHeld = down ? pointerKeep.wmKeysHeld | bit : pointerKeep.wmKeysHeld & ~bit;
+    temp_keep_pointer();
+}
+
+// Asks SDL only on a change: classic SDL raises the window at every grab.
+void temp_keep_pointer() {
+    bool keep = pointerKeep.focused && pointerKeep.wmKeysHeld == 0;
+    if (keep == pointerKeep.kept) return;
+    pointerKeep.kept = keep;
+    SDL_WM_GrabInput(keep ? SDL_GRAB_ON : SDL_GRAB_OFF);
 }
 
 // SDL 1.2 key codes run up to 322 (cursor, function and modifier keys);

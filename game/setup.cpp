@@ -89,7 +89,7 @@ void GameStart() {
     AddObsid_Tile(0, -1, 0);
     AddObsid_Tile(0, 2, 0);
     SDL_ShowCursor(SDL_DISABLE);
-    SDL_WM_GrabInput(SDL_GRAB_ON);  // released and taken again with the focus
+    temp_keep_pointer();
 }
 
 // Neither quit path calls this. testroot is cleared so that a second call

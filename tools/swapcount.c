@@ -5,7 +5,8 @@
  * they are shown, as binary PPM files DIR/frame-N.ppm; with VASKEL_KEYS="N:SYM:1
  * M:SYM:0 ..." it queues a press (1) or release (0) of SDL key SYM at the swap
  * of frame N, which the game takes in frame N+1, as the browser page's script
- * does. The game calls SDL through its PLT, so this definition comes first. */
+ * does; with VASKEL_WARPS_FILE it appends "FRAMES X Y" there for each
+ * SDL_WarpMouse, FRAMES being the swaps before it. The game calls SDL through its PLT, so this definition comes first. */
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE
 #endif
@@ -34,9 +35,24 @@ static void capture(const char* path) {
     fclose(f);
 }
 
+static unsigned long frames;
+
+/* Under an input grab SDL moves its own idea of the pointer, not the
+ * screen's, so a warp shows only here. */
+void SDL_WarpMouse(Uint16 x, Uint16 y) {
+    static void (*real)(Uint16, Uint16);
+    if (!real) real = (void (*)(Uint16, Uint16))dlsym(RTLD_NEXT, "SDL_WarpMouse");
+    const char* path = getenv("VASKEL_WARPS_FILE");
+    FILE* f = path ? fopen(path, "a") : NULL;
+    if (f) {
+        fprintf(f, "%lu %u %u\n", frames, x, y);
+        fclose(f);
+    }
+    real(x, y);
+}
+
 void SDL_GL_SwapBuffers(void) {
     static void (*real)(void);
-    static unsigned long frames;
     if (!real) real = (void (*)(void))dlsym(RTLD_NEXT, "SDL_GL_SwapBuffers");
     frames++;
     const char* want = getenv("VASKEL_CAPTURE_FRAMES");

@@ -74,6 +74,7 @@ inline void forgetGame() {
     player_y = 2;
     yrot = xrot = mxvel = myvel = mzvel = 0;
     SwitchFlag = false;
+    pointerKeep = PointerKeep{};
 }
 
 }  // namespace gametest

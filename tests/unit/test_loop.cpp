@@ -111,21 +111,38 @@ TEST_F(LoopTest, EveryMotionReachesTheMouseHandlerOtherEventsAreIgnored) {
     EXPECT_TRUE(Keys[255]);
 }
 
-// Only the keyboard's focus decides: the pointer is freed when another
-// window takes it and kept again when it comes back, wherever the mouse is.
-TEST_F(LoopTest, ThePointerIsKeptInTheWindowOnlyWhileTheGameHasTheFocus) {
+// Only the keyboard's focus and the window manager's keys decide: the
+// pointer is freed when another window takes the focus or while Alt, Meta
+// or Super is held, and kept again after, wherever the mouse is. SDL is
+// asked only on a change.
+TEST_F(LoopTest, ThePointerIsKeptOnlyWhileFocusedWithNoWindowManagerKeyHeld) {
+    temp_keep_pointer();  // as GameStart leaves it
     auto focus = [](Uint8 gain, Uint8 state) {
         SDL_Event e{};
         e.active = {SDL_ACTIVEEVENT, gain, state};
         fake::arrive(e);
     };
-    focus(0, SDL_APPINPUTFOCUS);
     focus(0, SDL_APPMOUSEFOCUS);
+    focus(0, SDL_APPINPUTFOCUS);
     focus(1, SDL_APPMOUSEFOCUS);
-    focus(1, SDL_APPINPUTFOCUS | SDL_APPACTIVE);
     focus(0, SDL_APPACTIVE);
+    focus(1, SDL_APPINPUTFOCUS | SDL_APPACTIVE);
+    fake::pushKey(SDLK_LALT, true);
+    fake::pushKey(SDLK_RSUPER, true);
+    fake::pushKey(SDLK_LALT, false);  // Super still held
+    fake::pushKey(SDLK_RSUPER, false);
     EXPECT_EQ(temp_process_events(), 1);
-    EXPECT_EQ(fake::texts(), (std::vector<std::string>{"SDL_WM_GrabInput(0)", "SDL_WM_GrabInput(1)"}));
+    // Alt+Tab to another window: SDL releases the held Alt after the focus has gone.
+    fake::pushKey(SDLK_RSUPER, false);
+    fake::pushKey(SDLK_RALT, true);
+    focus(0, SDL_APPINPUTFOCUS);
+    fake::pushKey(SDLK_RALT, false);
+    focus(1, SDL_APPINPUTFOCUS);
+    for (int sym : {int(SDLK_LCTRL), int(SDLK_MODE), int('a')}) fake::pushKey(sym, true);
+    EXPECT_EQ(temp_process_events(), 1);
+    EXPECT_EQ(fake::texts(), (std::vector<std::string>{"SDL_WM_GrabInput(1)", "SDL_WM_GrabInput(0)", "SDL_WM_GrabInput(1)",
+                                                      "SDL_WM_GrabInput(0)", "SDL_WM_GrabInput(1)", "SDL_WM_GrabInput(0)",
+                                                      "SDL_WM_GrabInput(1)"}));
 }
 
 // SDL keeps 127 events and drops the rest: a burst of motion must not cost

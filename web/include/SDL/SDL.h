@@ -108,6 +108,10 @@ typedef enum {
     SDLK_LCTRL = 306,
     SDLK_RALT = 307,
     SDLK_LALT = 308,
+    SDLK_RMETA = 309,
+    SDLK_LMETA = 310,
+    SDLK_LSUPER = 311,
+    SDLK_RSUPER = 312,
     SDLK_LAST = 323
 } SDLKey;
 
