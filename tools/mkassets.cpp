@@ -2,6 +2,7 @@
 // mkassets --icons OUTDIR: writes the desktop icon as OUTDIR/NxN/apps/vaskel.png
 // for the sizes a hicolor icon theme holds.
 // mkassets --favicon FILE: writes the same icon as a 16, 32 and 48 pixel .ico.
+// mkassets --png N FILE: writes it as one N x N PNG (the web app's icons).
 //
 // Floor textures are 24-bit bottom-up Windows bitmaps; the wireframe, the
 // crosshair and the logo are 32-bit Targa files in the one layout the game's
@@ -13,6 +14,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -475,8 +477,11 @@ std::vector<uint8_t> encodeIco(const std::vector<int>& sizes) {
 int main(int argc, char** argv) {
     bool icons = argc == 3 && std::string(argv[1]) == "--icons";
     if (argc == 3 && std::string(argv[1]) == "--favicon") return writeFile(argv[2], encodeIco({16, 32, 48})) ? 0 : 1;
+    int side = argc == 4 && std::string(argv[1]) == "--png" ? std::atoi(argv[2]) : 0;
+    if (side >= 16 && side <= 1024) return writeFile(argv[3], encodePng(makeIcon(side))) ? 0 : 1;
     if (argc != 2 && !icons) {
-        std::fprintf(stderr, "usage: mkassets OUTDIR | mkassets --icons OUTDIR | mkassets --favicon FILE\n");
+        std::fprintf(stderr, "usage: mkassets OUTDIR | mkassets --icons OUTDIR | mkassets --favicon FILE | "
+                             "mkassets --png N FILE\n");
         return 2;
     }
     const std::filesystem::path dir = argv[argc - 1];

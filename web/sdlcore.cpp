@@ -23,22 +23,29 @@ bool EventQueue::pop(SDL_Event* e) {
     return true;
 }
 
-// Clamped to the window, as SDL 1.2 keeps its cursor.
+bool VirtualMouse::move(int dx, int dy, SDL_Event* e) {
+    return set(x_ + dx, y_ + dy, dx, dy, e);
+}
+
 bool VirtualMouse::moveTo(int x, int y, SDL_Event* e) {
     x = std::clamp(x, 0, w_ - 1);
     y = std::clamp(y, 0, h_ - 1);
-    int rx = x - x_, ry = y - y_;
+    return set(x, y, x - x_, y - y_, e);
+}
+
+// The position is clamped to the window, as SDL 1.2 keeps its pointer.
+bool VirtualMouse::set(int x, int y, int rx, int ry, SDL_Event* e) {
     if (rx == 0 && ry == 0) return false;
-    x_ = x;
-    y_ = y;
+    x_ = std::clamp(x, 0, w_ - 1);
+    y_ = std::clamp(y, 0, h_ - 1);
     dx_ += rx;
     dy_ += ry;
     std::memset(e, 0, sizeof *e);
     e->motion.type = SDL_MOUSEMOTION;
-    e->motion.x = Uint16(x);
-    e->motion.y = Uint16(y);
-    e->motion.xrel = Sint16(rx);
-    e->motion.yrel = Sint16(ry);
+    e->motion.x = Uint16(x_);
+    e->motion.y = Uint16(y_);
+    e->motion.xrel = Sint16(std::clamp(rx, -32768, 32767));
+    e->motion.yrel = Sint16(std::clamp(ry, -32768, 32767));
     return true;
 }
 

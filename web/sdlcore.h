@@ -25,21 +25,25 @@ private:
 
 // The pointer as the game sees it. The browser cannot move the real one, so
 // this position is what relative motion moves, what SDL_WarpMouse sets and
-// what SDL_GetMouseState reports. As in SDL 1.2, every change of position
-// adds to the relative motion read by SDL_GetRelativeMouseState and posts
-// one motion event; a change of nothing posts none.
+// what SDL_GetMouseState reports. It starts in the window's centre and
+// behaves as SDL 1.2's pointer does while the game keeps it (hidden and
+// grabbed): a relative move is clamped to the window but its motion counts
+// in full, even at an edge, so the view turns whichever way the first move
+// goes and looking up or down never runs out. A warp moves by what the
+// position changes; a change of nothing posts no event.
 class VirtualMouse {
 public:
-    VirtualMouse(int width, int height) : w_(width), h_(height) {}
-    // Returns true and fills e when the position changed.
-    bool move(int dx, int dy, SDL_Event* e) { return moveTo(x_ + dx, y_ + dy, e); }
+    VirtualMouse(int width, int height) : w_(width), h_(height), x_(width / 2), y_(height / 2) {}
+    // Return true and fill e when there was motion.
+    bool move(int dx, int dy, SDL_Event* e);
     bool moveTo(int x, int y, SDL_Event* e);
     void position(int* x, int* y) const;
     void takeRelative(int* dx, int* dy);
 
 private:
+    bool set(int x, int y, int rx, int ry, SDL_Event* e);
     int w_, h_;
-    int x_ = 0, y_ = 0;
+    int x_, y_;
     int dx_ = 0, dy_ = 0;
 };
 

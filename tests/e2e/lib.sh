@@ -355,9 +355,10 @@ pointer_in_window() {
 # in the window and the view must have turned since the last look (from a
 # still view at the start: any change is the steps' doing). A pointer that
 # escapes stops the turning within two stretches, as its turn speed decays.
+# VASKEL_SWEEP_STEPS picks other step sizes.
 turn_sweep() {
     local step dir stretch stretches i moves
-    for step in 3 5 7 13 29; do
+    for step in ${VASKEL_SWEEP_STEPS:-3 5 7 13 29}; do
         for dir in 1 -1; do
             mousemove_window 320 240
             wait_still "$E2E_DIR/sweep_last.png"

@@ -158,6 +158,21 @@ class Browser:
         shots = self.driver.execute_script("return window.vaskel.capture.shots;")
         return {int(k): v for k, v in shots.items()}
 
+    def still(self, after=0, timeout=120):
+        """A capture of the view at rest, at or after frame `after`: two
+        captures three frames apart that are equal, waited for with a
+        deadline. A turn decays over several frames, a logo fades and a
+        player falls, each at the page's own pace."""
+        deadline = time.monotonic() + timeout
+        first, at = self.capture(max(after, (self.state() or {}).get("frames", 0) + 1), timeout)
+        while True:
+            second, at = self.capture(at + 3, timeout)
+            if self.difference(first, second, 0)["off"] == 0:
+                return second
+            if time.monotonic() > deadline:
+                raise AssertionError("the view changes without input")
+            first = second
+
     def regions(self, url, rects):
         return self.driver.execute_async_script(REGION_JS, url, rects)
 

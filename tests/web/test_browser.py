@@ -7,10 +7,13 @@ One page load serves the basic cases, in order: the start-up lines, the
 first picture, walking, turning, and Escape last. Then each of the others
 loads the page afresh: the fall through the floor's box against the
 desktop, tabs and keys with the browser's throttling on, the page opened
-from disk, and a phone-sized touch screen. Pictures are canvas captures
+from disk, a first move of the mouse on a fresh page, a phone-sized touch
+screen held either way round, and the site as a web app played offline. Pictures are canvas captures
 taken at frame boundaries; only the fall's pace is measured in time.
 """
 import os
+import re
+import shutil
 import sys
 import tempfile
 import time
@@ -85,13 +88,8 @@ class OnePage:
         cls.site.close()
 
     def still_picture(self):
-        """A capture after the logo is gone, checked to be the settled view."""
-        b = self.browser
-        first, at = b.capture(max(LOGO_GONE, b.state()["frames"] + 1))
-        second, _ = b.capture(at + 3)
-        diff = b.difference(first, second, 0)
-        self.assertEqual(0, diff["off"], "the view changes without input")
-        return first
+        """The settled view, after the logo is gone."""
+        return self.browser.still(LOGO_GONE)
 
     def moved(self, before, after):
         diff = self.browser.difference(before, after, 48)
@@ -259,10 +257,49 @@ class PageOpenedFromDisk(unittest.TestCase):
             b.close()
 
 
-def phone(driver):
-    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
-                           {"width": 390, "height": 844, "deviceScaleFactor": 3, "mobile": True})
+def phone(driver, width=390, height=844):
+    portrait = height > width
+    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+        "width": width, "height": height, "deviceScaleFactor": 3, "mobile": True,
+        "screenOrientation": {"type": "portraitPrimary" if portrait else "landscapePrimary",
+                              "angle": 0 if portrait else 90}})
     driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 5})
+
+
+def keep_screenshot(driver, name):
+    if os.environ.get("VASKEL_KEEP"):
+        driver.save_screenshot(os.path.join(os.environ["VASKEL_KEEP"], name))
+
+
+class FreshPagePointer(unittest.TestCase):
+    """Before a click captures the mouse, the first move turns the view its own way."""
+
+    def look(self, dx, dy):
+        site = Site(SITE)
+        b = Browser(site.url)
+        try:
+            before = b.still(LOGO_GONE)
+            chain = ActionChains(b.driver).move_to_element(b.driver.find_element(By.ID, "canvas"))
+            for _ in range(12):
+                chain = chain.move_by_offset(dx, dy)
+            chain.perform()
+            after = b.still()
+            under_horizon = [0, 250, 640, 330]
+            return (b.difference(before, after, 48)["off"],
+                    [b.regions(url, [under_horizon])[0]["mean"] for url in (before, after)])
+        finally:
+            b.close()
+            site.close()
+
+    def test_first_move_left_turns(self):
+        moved, _ = self.look(-8, 0)
+        self.assertGreater(moved, 0.05, "a first move to the left did not turn the view")
+
+    def test_first_move_up_looks_up(self):
+        moved, (before, after) = self.look(0, -8)
+        self.assertGreater(moved, 0.05, "a first move up did not turn the view")
+        sky = lambda c: sum(abs(a - b) for a, b in zip(c, SKY))
+        self.assertLess(sky(after), sky(before), "no more sky under the horizon: the view did not look up")
 
 
 class PhoneTouchScreen(OnePage, unittest.TestCase):
@@ -277,6 +314,10 @@ class PhoneTouchScreen(OnePage, unittest.TestCase):
         self.browser.driver.execute_cdp_cmd("Input.dispatchTouchEvent", {
             "type": kind, "touchPoints": [] if kind == "touchEnd" else [{"x": x, "y": y}]})
 
+    def canvas_box(self):
+        return self.browser.driver.execute_script(
+            "const r = document.getElementById('canvas').getBoundingClientRect(); return [r.x, r.y, r.width, r.height];")
+
     def test_1_fits_and_explains_touch(self):
         b = self.browser
         b.wait_frames(1)
@@ -288,10 +329,18 @@ class PhoneTouchScreen(OnePage, unittest.TestCase):
         self.assertLessEqual(scroll, inner, "a horizontal scrollbar")
         self.assertIn("touch", b.driver.find_element(By.ID, "controls").text)
 
-    def test_2_drag_right_turns_and_push_left_walks(self):
+    def test_2_first_drag_to_the_left_turns(self):
+        x, y, w, h = self.canvas_box()
+        before = self.still_picture()
+        self.touch("touchStart", x + 0.8 * w, y + h / 2)
+        for step in range(1, 13):
+            self.touch("touchMove", x + 0.8 * w - 6 * step, y + h / 2)
+        self.touch("touchEnd", 0, 0)
+        self.assertGreater(self.moved(before, self.still_picture()), 0.05, "a first drag to the left did not turn")
+
+    def test_3_drag_right_turns_and_push_left_walks(self):
         b = self.browser
-        x, y, w, h = b.driver.execute_script(
-            "const r = document.getElementById('canvas').getBoundingClientRect(); return [r.x, r.y, r.width, r.height];")
+        x, y, w, h = self.canvas_box()
         before = self.still_picture()
         self.touch("touchStart", x + 0.7 * w, y + h / 2)
         for step in range(1, 7):
@@ -307,6 +356,101 @@ class PhoneTouchScreen(OnePage, unittest.TestCase):
         self.touch("touchEnd", 0, 0)
         self.assertGreater(max(self.moved(before, s["url"]) for s in shots.values()), 0.05,
                            "a push on the left did not walk")
+
+
+# Where the view, the Jump button and the page lie, in CSS pixels.
+LAYOUT_JS = """const r = (id) => { const b = document.getElementById(id).getBoundingClientRect();
+                                 return [b.left, b.top, b.right, b.bottom]; };
+return {view: r('canvas'), jump: r('jump'), end: r('end'), inner: [innerWidth, innerHeight],
+        scroll: [document.documentElement.scrollWidth, document.documentElement.scrollHeight]};"""
+
+
+class PhoneHeldSideways(unittest.TestCase):
+    """844x390 with touch, turned to 390x844 and back mid-game: the view fits each time."""
+
+    def fits(self, b, width, height):
+        at = b.driver.execute_script(LAYOUT_JS)
+        (left, top, right, bottom), (iw, ih) = at["view"], at["inner"]
+        inside = lambda box, out: box[0] >= out[0] - 1 and box[1] >= out[1] - 1 and box[2] <= out[2] + 1 and \
+            box[3] <= out[3] + 1
+        return (iw, ih) == (width, height) and inside(at["view"], [0, 0, iw, ih]) and at["scroll"][0] <= iw and at
+
+    def test_view_fits_either_way_round(self):
+        site = Site(SITE)
+        b = Browser(site.url, before_load=lambda d: phone(d, 844, 390))
+        try:
+            b.wait_frames(1)
+            for width, height in [(844, 390), (390, 844), (844, 390)]:
+                phone(b.driver, width, height)
+                at = b.wait("the view fitted to %dx%d" % (width, height), lambda: self.fits(b, width, height), 30)
+                left, top, right, bottom = at["view"]
+                self.assertAlmostEqual((right - left) * 3 / 4, bottom - top, delta=2)
+                if width > height:
+                    self.assertAlmostEqual(height, bottom - top, delta=2, msg="the view is not as tall as the screen")
+                    self.assertLessEqual(at["scroll"][1], height, "the page scrolls")
+                else:
+                    self.assertGreaterEqual(right - left, width - 40, "the view is not as wide as the screen")
+                for button in ("jump", "end"):
+                    bl, bt, br, bb = at[button]
+                    self.assertTrue(left <= bl and br <= right and top <= bt and bb <= bottom,
+                                    "%s is off the view at %dx%d: %s" % (button, width, height, at))
+            floor = b.regions(b.still(LOGO_GONE), [FLOOR])[0]
+            self.assertGreater(floor["spread"], 60, "no floor in the view: %s" % floor)
+            keep_screenshot(b.driver, "phone-landscape.png")
+        finally:
+            b.close()
+            site.close()
+
+
+class InstalledWebApp(unittest.TestCase):
+    """The site as a web app: installable, playing offline once opened, and
+    replaced by a rebuilt site on the next load."""
+
+    def test_installable_offline_and_never_stale(self):
+        with tempfile.TemporaryDirectory(prefix="vaskel-site-") as tmp:
+            root = os.path.join(tmp, "site")
+            shutil.copytree(SITE, root)
+            site = Site(root)
+            b = Browser(site.url)
+            d = b.driver
+            try:
+                b.wait_frames(1)
+                self.assertEqual([], d.execute_cdp_cmd("Page.getInstallabilityErrors", {})["installabilityErrors"])
+                b.wait("the service worker in control", lambda: d.execute_script(
+                    "return !!navigator.serviceWorker.controller"), 60)
+
+                # What tools/build-web would make of another version.
+                for name, pattern, new in [("index.html", r"vaskel [0-9.]+:", "vaskel 9.9.9:"),
+                                           ("sw.js", r"CACHE = '[^']*'", "CACHE = 'vaskel-9.9.9-rebuilt'")]:
+                    path = os.path.join(root, name)
+                    with open(path) as f:
+                        text, count = re.subn(pattern, new, f.read())
+                    self.assertEqual(1, count, name)
+                    with open(path, "w") as f:
+                        f.write(text)
+                d.refresh()
+                b.wait("the rebuilt page", lambda: "9.9.9" in d.find_element(By.TAG_NAME, "h1").text, 60)
+                b.wait("the kept files replaced", lambda: d.execute_async_script(
+                    "caches.keys().then(arguments[0])") == ["vaskel-9.9.9-rebuilt"], 60)
+
+                site.close()
+                d.execute_cdp_cmd("Network.enable", {})
+                d.execute_cdp_cmd("Network.emulateNetworkConditions", {
+                    "offline": True, "latency": 0, "downloadThroughput": -1, "uploadThroughput": -1})
+                d.refresh()
+                b.wait_frames(LOGO_GONE)
+                self.assertIn("9.9.9", d.find_element(By.TAG_NAME, "h1").text)
+                before = b.still(LOGO_GONE)
+                ActionChains(d).key_down("w").perform()
+                start = b.state()["frames"]
+                shots = b.capture_many([start + 3, start + 4, start + 5])
+                ActionChains(d).key_up("w").perform()
+                self.assertGreater(max(b.difference(before, s["url"], 48)["off"] for s in shots.values()), 0.05,
+                                   "offline, holding w did not walk")
+                keep_screenshot(d, "web-app-offline.png")
+            finally:
+                b.close()
+                site.close()
 
 
 if __name__ == "__main__":

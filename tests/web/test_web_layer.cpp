@@ -363,26 +363,31 @@ TEST_F(WebLayer, UploadsTurnPaddedBgrRowsIntoPackedRgb) {
     EXPECT_EQ((std::vector<uint8_t>{10, 20, 30, 255}), rec.upload);
 }
 
-TEST(WebSdl, VirtualMouseWarpsLikeSdl) {
+TEST(WebSdl, VirtualMouseMovesLikeSdlsKeptPointer) {
     vkw::VirtualMouse mouse(640, 480);
     SDL_Event e;
-    ASSERT_TRUE(mouse.move(630, 100, &e));
-    EXPECT_TRUE(mouse.move(20, 0, &e));  // clamped at the right edge
     int x, y, dx, dy;
     mouse.position(&x, &y);
+    EXPECT_EQ(320, x) << "a fresh page's first move may go either way";
+    EXPECT_EQ(240, y);
+    ASSERT_TRUE(mouse.move(330, -140, &e));
+    EXPECT_TRUE(mouse.move(20, -300, &e));  // clamped at the right and top edges, yet it counts
+    mouse.position(&x, &y);
     EXPECT_EQ(639, x);
-    EXPECT_EQ(100, y);
-    EXPECT_EQ(9, e.motion.xrel);
-    EXPECT_FALSE(mouse.move(5, 0, &e)) << "no move, no event";
+    EXPECT_EQ(0, y);
+    EXPECT_EQ(20, e.motion.xrel);
+    EXPECT_EQ(-300, e.motion.yrel);
+    EXPECT_FALSE(mouse.move(0, 0, &e)) << "no move, no event";
 
     // The game's edge warp: a motion event whose jump reaches the relative state.
     mouse.takeRelative(&dx, &dy);
-    EXPECT_EQ(639, dx);
-    EXPECT_EQ(100, dy);
-    ASSERT_TRUE(mouse.moveTo(2, 100, &e));
+    EXPECT_EQ(350, dx);
+    EXPECT_EQ(-440, dy);
+    ASSERT_TRUE(mouse.moveTo(2, 0, &e));
     EXPECT_EQ(SDL_MOUSEMOTION, e.type);
     EXPECT_EQ(2, e.motion.x);
     EXPECT_EQ(-637, e.motion.xrel);
+    EXPECT_FALSE(mouse.moveTo(2, -5, &e)) << "a warp to where it is moves nothing";
     mouse.takeRelative(&dx, &dy);
     EXPECT_EQ(-637, dx);
     mouse.takeRelative(&dx, &dy);

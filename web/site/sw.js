@@ -1,0 +1,31 @@
+// Keeps the site's files so the game starts and plays with no network once
+// it has been opened. The network comes first whenever it answers, so a
+// player never runs a stale build; the cache is named after the build
+// (version and a digest of its files) and older builds' caches are dropped.
+const CACHE = 'vaskel-@BUILD@';
+const FILES = ['./', 'index.html', 'favicon.ico', 'manifest.json', 'icon-192.png',
+               'vaskel.js', 'vaskel.wasm', 'vaskel.data'];
+
+self.addEventListener('install', (event) => {
+  event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(FILES)).then(() => self.skipWaiting()));
+});
+
+self.addEventListener('activate', (event) => {
+  event.waitUntil(caches.keys()
+    .then((names) => Promise.all(names.filter((n) => n.startsWith('vaskel-') && n !== CACHE)
+                                      .map((n) => caches.delete(n))))
+    .then(() => self.clients.claim()));
+});
+
+self.addEventListener('fetch', (event) => {
+  const request = event.request;
+  if (request.method !== 'GET' || new URL(request.url).origin !== self.location.origin) return;
+  event.respondWith(fetch(request).then((response) => {
+    if (response.ok) {
+      const copy = response.clone();
+      event.waitUntil(caches.open(CACHE).then((cache) => cache.put(request, copy)));
+    }
+    return response;
+  }).catch(() => caches.match(request, { ignoreSearch: true })
+    .then((kept) => kept || Response.error())));
+});
