@@ -115,6 +115,10 @@ class Browser:
         self.driver = webdriver.Chrome(service=Service(shutil.which("chromedriver") or "/usr/bin/chromedriver"),
                                        options=opts)
         self.driver.set_script_timeout(120)
+        # VASKEL_TEST_PACE=throttle2 or throttle4: the page runs that much slower.
+        rate = {"throttle2": 2, "throttle4": 4}.get(os.environ.get("VASKEL_TEST_PACE", ""))
+        if rate:
+            self.driver.execute_cdp_cmd("Emulation.setCPUThrottlingRate", {"rate": rate})
         if before_load:
             before_load(self.driver)
         self.driver.get(url if url.endswith(".html") else url + "index.html")
