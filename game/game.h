@@ -37,10 +37,12 @@ struct EventTally {
 extern EventTally eventTally;
 
 // Whether SDL keeps the hidden pointer in the window (the input grab), and
-// why: GameStart takes it, the focus and the window manager's keys move it.
+// why: the focus, the pointer having moved over the window since the focus
+// came, and the window manager's keys decide.
 struct PointerKeep {
     bool kept = false;
     bool focused = true;       // SDL starts every window as focused
+    bool over = false;         // a motion seen since the focus came
     unsigned wmKeysHeld = 0;   // one bit per Alt, Meta and Super key held
 };
 extern PointerKeep pointerKeep;
@@ -93,6 +95,7 @@ void temp_keys_from_sdl();                      // the key table from SDL's own 
 void temp_key_handler_down(SDL_keysym* keysym);
 void temp_key_handler_up(SDL_keysym* keysym);
 void temp_focus_handler(const SDL_ActiveEvent* active);  // keeps the pointer in the window while focused
+void temp_pointer_over();                                 // a motion: the pointer is over the window
 void temp_wm_key(int code, bool down);                    // frees it while a window manager's key is held
 void temp_keep_pointer();                                 // grabs or frees it as pointerKeep says
 void GameKey(int code, bool down);

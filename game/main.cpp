@@ -22,7 +22,7 @@ bool Keys[256];
 
 EventTally eventTally;
 
-// Pointer keeping: taken by GameStart, then set by the focus and key handlers.
+// Pointer keeping: set by the focus, motion and key handlers.
 PointerKeep pointerKeep;
 
 namespace {
@@ -107,7 +107,10 @@ int temp_process_events() {
         switch (event.type) {
             case SDL_KEYDOWN: temp_key_handler_down(&event.key.keysym); break;
             case SDL_KEYUP: temp_key_handler_up(&event.key.keysym); break;
-            case SDL_MOUSEMOTION: GameMouse(); break;  // GameMouse reads SDL's own state
+            case SDL_MOUSEMOTION:
+                GameMouse();  // reads SDL's own state
+                temp_pointer_over();
+                break;
             case SDL_ACTIVEEVENT: temp_focus_handler(&event.active); break;
             case SDL_QUIT: return QUIT_REQUESTED;      // later events stay queued
             default: break;
@@ -193,14 +196,22 @@ void temp_key_handler_up(SDL_keysym* keysym) {
 // A mouse turned at ordinary speed moves several pixels per motion event,
 // jumps the two warp columns and leaves the window, where SDL reports no
 // motion and turning stops. So the hidden cursor is kept in the window while
-// the game has the keyboard's focus, and freed when it loses it, so that the
-// player can reach other windows. Classic SDL on X11 takes the keyboard with
-// the pointer, which would keep the window manager's own keys (Alt+Tab)
-// from it: while Alt, Meta or Super is held the pointer is freed too.
+// the game has the keyboard's focus, from the first motion over the window
+// on: kept at once, a pointer outside would be pulled in, and that jump would
+// turn the view. Losing the focus frees it, so that the player can reach
+// other windows. Classic SDL on X11 takes the keyboard with the pointer,
+// which would keep the window manager's own keys (Alt+Tab) from it: while
+// Alt, Meta or Super is held the pointer is freed too.
 void temp_focus_handler(const SDL_ActiveEvent* active) {
     if (!(active->state & SDL_APPINPUTFOCUS)) return;
     pointerKeep.focused = active->gain != 0;
+    pointerKeep.over = false;
     if (!pointerKeep.focused) pointerKeep.wmKeysHeld = 0;  // their releases go to the other window
+    temp_keep_pointer();
+}
+
+void temp_pointer_over() {
+    pointerKeep.over = true;
     temp_keep_pointer();
 }
 
@@ -213,7 +224,7 @@ void temp_wm_key(int code, bool down) {
 
 // Asks SDL only on a change: classic SDL raises the window at every grab.
 void temp_keep_pointer() {
-    bool keep = pointerKeep.focused && pointerKeep.wmKeysHeld == 0;
+    bool keep = pointerKeep.focused && pointerKeep.over && pointerKeep.wmKeysHeld == 0;
     if (keep == pointerKeep.kept) return;
     pointerKeep.kept = keep;
     SDL_WM_GrabInput(keep ? SDL_GRAB_ON : SDL_GRAB_OFF);

@@ -89,7 +89,6 @@ void GameStart() {
     AddObsid_Tile(0, -1, 0);
     AddObsid_Tile(0, 2, 0);
     SDL_ShowCursor(SDL_DISABLE);
-    temp_keep_pointer();
 }
 
 // Neither quit path calls this. testroot is cleared so that a second call

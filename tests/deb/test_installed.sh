@@ -23,8 +23,7 @@ if [ "${1:-}" = --as-player ]; then
     wait_window 60
     _looping() { grep -q '^Entering gameloop$' "$E2E_DIR/stdout.txt" || ! game_running; }
     wait_until 60 _looping || fail "no frame loop: $(cat "$E2E_DIR/stderr.txt")"
-    sleep 6  # the logo gone, the player landed
-    screenshot "$out/desktop-entry.png"
+    wait_settled "$out/desktop-entry.png"
     floor=$(region_stddev "$out/desktop-entry.png" 640x120+0+360)
     [ "$floor" -gt 8 ] || fail "no textured floor in the lower part of the view (deviation $floor)"
     key Escape
@@ -53,7 +52,7 @@ apt-get install -y -qq --no-install-recommends xvfb xauth xdotool x11-utils imag
     >"$out/apt-tools.log" 2>&1 || fail "installing the test tools"
 id player >/dev/null 2>&1 || useradd -m player
 scratch=$(runuser -u player -- mktemp -d)
-cp "$here/../e2e/lib.sh" "$0" "$scratch/"
+cp "$here/../e2e/lib.sh" "$here/../e2e/picdiff" "$0" "$scratch/"
 chmod -R a+rX "$scratch"
 runuser -l player -c "bash $scratch/$(basename "$0") --as-player $scratch"
 cp "$scratch/desktop-entry.png" "$out/"

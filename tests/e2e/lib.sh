@@ -21,6 +21,7 @@ VASKEL_BUILD=${VASKEL_BUILD:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../../build" 2
 VASKEL_BIN=${VASKEL_BIN:-$VASKEL_BUILD/vaskel}
 VASKEL_SOURCE=${VASKEL_SOURCE:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 SDL_COMPAT_DIR=/usr/lib/x86_64-linux-gnu/sdl12-compat
+_E2E_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 E2E_DIR=$(mktemp -d "${TMPDIR:-/tmp}/vaskel-e2e.XXXXXX")
 GAMEDIR=""      # working dir of the game (make_gamedir)
@@ -131,7 +132,10 @@ start_xvfb() {
             5>"$fdfile" >"$E2E_DIR/xvfb.log" 2>&1 &
         XVFB_PID=$!
         wait_until 20 _xvfb_settled || true
-        if grep -q '^[0-9]' "$fdfile" && _owns_display "$n" "$XVFB_PID"; then
+        # The number can come before the server takes clients: wait until one gets in.
+        _xvfb_takes_clients() { xdpyinfo -display ":$n" >/dev/null 2>&1 || ! kill -0 "$XVFB_PID" 2>/dev/null; }
+        grep -q '^[0-9]' "$fdfile" && wait_until 20 _xvfb_takes_clients
+        if grep -q '^[0-9]' "$fdfile" && kill -0 "$XVFB_PID" 2>/dev/null && _owns_display "$n" "$XVFB_PID"; then
             export DISPLAY=":$n"
             export LIBGL_ALWAYS_SOFTWARE=1
             return 0
@@ -297,14 +301,15 @@ dump_rgb() {
         NR > 1 { gsub(/[(),:]/, " "); print $1 + ox, $2 + oy, $3, $4, $5 }'
 }
 
+# picture_difference A B [THRESHOLD [WxH+X+Y]] -> "MEAN SHARE COUNT" (picdiff).
+picture_difference() { "$_E2E_HERE/picdiff" "$@"; }
+
 # diff_pixels A B [WxH+X+Y] -> number of pixels of the region that differ by
-# more than 2 % between two screenshots.
+# more than 2 % (5 levels) in some channel between two screenshots.
 diff_pixels() {
-    local geom=${3:-640x480+0+0}
-    convert "$1" -crop "$geom" +repage "$E2E_DIR/diff_a.png"
-    convert "$2" -crop "$geom" +repage "$E2E_DIR/diff_b.png"
-    { compare -metric AE -fuzz 2% "$E2E_DIR/diff_a.png" "$E2E_DIR/diff_b.png" null: 2>&1 || true; } |
-        awk '{ printf "%d\n", $1 }'
+    local mean share count
+    read -r mean share count < <(picture_difference "$1" "$2" 5 "${3:-640x480+0+0}")
+    echo "$count"
 }
 
 # color_near "R G B" "R G B" TOL: true when every channel differs by at most TOL.
@@ -324,19 +329,28 @@ assert_color() {
     color_near "$2" "$3" "$4" || fail "$1: colour [$2] is not within $4 of [$3]"
 }
 
-# wait_still FILE [TIMEOUT_S]: screenshots until two taken a few frames apart
-# are equal, and keeps the last in FILE. A view still turning from a drag, a
-# fading logo or a falling player is not still. Fails on timeout.
+# wait_still FILE [TIMEOUT_S [WxH+X+Y]]: screenshots until two taken a few
+# frames apart are equal (in the region, if given), and keeps the last in
+# FILE. A view still turning from a drag, a fading logo or a falling player
+# is not still. Fails on timeout. The tests' one rule for a still view.
 wait_still() {
     local deadline=$((SECONDS + ${2:-40}))
     screenshot "$1"
     while :; do
         sleep 0.2
         screenshot "$E2E_DIR/still_next.png"
-        [ "$(diff_pixels "$1" "$E2E_DIR/still_next.png")" -eq 0 ] && return 0
+        [ "$(diff_pixels "$1" "$E2E_DIR/still_next.png" "${3:-640x480+0+0}")" -eq 0 ] && return 0
         cp "$E2E_DIR/still_next.png" "$1"
         [ "$SECONDS" -lt "$deadline" ] || fail "the view did not come to rest in ${2:-40} s"
     done
+}
+
+# wait_settled FILE: the view at rest once the logo has gone (the player
+# has landed by then), kept in FILE.
+wait_settled() {
+    _logo_gone() { screenshot "$1"; [ "$(region_stddev "$1" 256x64+0+0)" -le 1 ]; }
+    wait_until 60 _logo_gone "$1" || fail "the logo is still on screen after 60 s"
+    wait_still "$1"
 }
 
 # True while the pointer is inside the game window.

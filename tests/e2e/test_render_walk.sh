@@ -23,23 +23,19 @@ far_edge_row() {
 }
 
 # The player starts in the air and falls onto the floor: wait for a still view.
-still_view() {
-    screenshot "$E2E_DIR/a.png"
-    sleep 0.3
-    screenshot "$E2E_DIR/b.png"
-    [ "$(diff_pixels "$E2E_DIR/a.png" "$E2E_DIR/b.png" "$BELOW_LOGO")" -eq 0 ]
-}
-wait_until 30 still_view || fail "the view never came to rest"
-cp "$E2E_DIR/b.png" "$E2E_DIR/standing.png"
+wait_still "$E2E_DIR/standing.png" 30 "$BELOW_LOGO"
 edge_before=$(far_edge_row "$E2E_DIR/standing.png")
 [ "$edge_before" -lt 400 ] || fail "no floor edge in view while standing (row $edge_before)"
 
-# Walk forward for a while; any number of frames from one up shows the move.
+# Walk forward until the view shows it, at whatever pace the frames come.
+walked() {
+    screenshot "$E2E_DIR/walking.png"
+    [ "$(diff_pixels "$E2E_DIR/standing.png" "$E2E_DIR/walking.png" "$BELOW_LOGO")" -gt 5000 ]
+}
 keydown w
-sleep 1
+wait_until 30 walked || true
 keyup w
-wait_until 30 still_view || fail "the view kept moving after w was released"
-cp "$E2E_DIR/b.png" "$E2E_DIR/walked.png"
+wait_still "$E2E_DIR/walked.png" 30 "$BELOW_LOGO"
 moved=$(diff_pixels "$E2E_DIR/standing.png" "$E2E_DIR/walked.png" "$BELOW_LOGO")
 edge_after=$(far_edge_row "$E2E_DIR/walked.png")
 note "floor: $moved pixels changed, far edge row $edge_before -> $edge_after"

@@ -111,38 +111,45 @@ TEST_F(LoopTest, EveryMotionReachesTheMouseHandlerOtherEventsAreIgnored) {
     EXPECT_TRUE(Keys[255]);
 }
 
-// Only the keyboard's focus and the window manager's keys decide: the
-// pointer is freed when another window takes the focus or while Alt, Meta
-// or Super is held, and kept again after, wherever the mouse is. SDL is
-// asked only on a change.
-TEST_F(LoopTest, ThePointerIsKeptOnlyWhileFocusedWithNoWindowManagerKeyHeld) {
-    temp_keep_pointer();  // as GameStart leaves it
+// The pointer is kept from the first motion over the window while the game
+// has the focus, freed when another window takes the focus or while Alt,
+// Meta or Super is held, and kept again after. SDL is asked only on a change.
+TEST_F(LoopTest, ThePointerIsKeptOnlyWhileFocusedOverTheWindowWithNoWindowManagerKeyHeld) {
     auto focus = [](Uint8 gain, Uint8 state) {
         SDL_Event e{};
         e.active = {SDL_ACTIVEEVENT, gain, state};
         fake::arrive(e);
     };
+    auto texts = [] {
+        EXPECT_EQ(temp_process_events(), 1);
+        std::vector<std::string> t = fake::texts("SDL_WM_GrabInput");
+        fake::clearCalls();
+        return t;
+    };
+    using T = std::vector<std::string>;
+    fake::pushKey('w', true);
+    EXPECT_EQ(texts(), T{}) << "not before the pointer has moved over the window";
+    fake::pushMotion(300, 200, 1, 0);
+    fake::pushMotion(301, 200, 1, 0);
     focus(0, SDL_APPMOUSEFOCUS);
-    focus(0, SDL_APPINPUTFOCUS);
-    focus(1, SDL_APPMOUSEFOCUS);
     focus(0, SDL_APPACTIVE);
+    EXPECT_EQ(texts(), T{"SDL_WM_GrabInput(1)"});
+    focus(0, SDL_APPINPUTFOCUS);
     focus(1, SDL_APPINPUTFOCUS | SDL_APPACTIVE);
+    EXPECT_EQ(texts(), T{"SDL_WM_GrabInput(0)"}) << "back in focus, but the pointer may be elsewhere";
+    fake::pushMotion(302, 200, 1, 0);
     fake::pushKey(SDLK_LALT, true);
     fake::pushKey(SDLK_RSUPER, true);
     fake::pushKey(SDLK_LALT, false);  // Super still held
     fake::pushKey(SDLK_RSUPER, false);
-    EXPECT_EQ(temp_process_events(), 1);
+    for (int sym : {int(SDLK_LCTRL), int(SDLK_MODE), int('a')}) fake::pushKey(sym, true);
+    EXPECT_EQ(texts(), (T{"SDL_WM_GrabInput(1)", "SDL_WM_GrabInput(0)", "SDL_WM_GrabInput(1)"}));
     // Alt+Tab to another window: SDL releases the held Alt after the focus has gone.
-    fake::pushKey(SDLK_RSUPER, false);
     fake::pushKey(SDLK_RALT, true);
     focus(0, SDL_APPINPUTFOCUS);
     fake::pushKey(SDLK_RALT, false);
-    focus(1, SDL_APPINPUTFOCUS);
-    for (int sym : {int(SDLK_LCTRL), int(SDLK_MODE), int('a')}) fake::pushKey(sym, true);
-    EXPECT_EQ(temp_process_events(), 1);
-    EXPECT_EQ(fake::texts(), (std::vector<std::string>{"SDL_WM_GrabInput(1)", "SDL_WM_GrabInput(0)", "SDL_WM_GrabInput(1)",
-                                                      "SDL_WM_GrabInput(0)", "SDL_WM_GrabInput(1)", "SDL_WM_GrabInput(0)",
-                                                      "SDL_WM_GrabInput(1)"}));
+    fake::pushMotion(303, 200, 1, 0);
+    EXPECT_EQ(texts(), T{"SDL_WM_GrabInput(0)"});
 }
 
 // SDL keeps 127 events and drops the rest: a burst of motion must not cost
@@ -194,7 +201,7 @@ TEST_F(LoopTest, EventsQueuedBeforeTheFilterReachTheFirstDrainInOrder) {
     EXPECT_FALSE(Keys['w']);
     EXPECT_TRUE(Keys['d']);
     EXPECT_FALSE(Keys['s']);
-    EXPECT_EQ(fake::texts(), std::vector<std::string>{"SDL_WarpMouse(2, 240)"});
+    EXPECT_EQ(fake::texts(), (std::vector<std::string>{"SDL_WarpMouse(2, 240)", "SDL_WM_GrabInput(1)"}));
 
     fake::events.clear();
     fake::pushQuit();

@@ -56,26 +56,22 @@ img.onerror = () => done(null);
 img.src = url;
 """
 
-# Mean absolute channel difference between two captures, and the share of
-# pixels whose largest channel difference exceeds a threshold.
-DIFF_JS = """
-const [a, b, threshold, done] = arguments;
-const load = (url) => new Promise((ok, bad) => { const i = new Image(); i.onload = () => ok(i); i.onerror = bad; i.src = url; });
-Promise.all([load(a), load(b)]).then(([ia, ib]) => {
-  const px = (img) => { const c = document.createElement('canvas'); c.width = img.width; c.height = img.height;
-    const g = c.getContext('2d'); g.drawImage(img, 0, 0); return g.getImageData(0, 0, c.width, c.height).data; };
-  const da = px(ia), db = px(ib);
-  if (da.length !== db.length) { done(null); return; }
-  let sum = 0, off = 0;
-  for (let i = 0; i < da.length; i += 4) {
-    let worst = 0;
-    for (let k = 0; k < 3; k++) { const e = Math.abs(da[i + k] - db[i + k]); sum += e; worst = Math.max(worst, e); }
-    if (worst > threshold) off++;
-  }
-  const pixels = da.length / 4;
-  done({mean: sum / (pixels * 3), off: off / pixels});
-}, () => done(null));
-"""
+HERE = os.path.dirname(os.path.abspath(__file__))
+PICDIFF = os.path.join(HERE, "../e2e/picdiff")
+
+
+def picture_difference(a, b, threshold=48):
+    """Two captures (PNG data URLs) compared by the tests' one picture
+    comparison: the mean channel difference and the share of pixels off by
+    more than threshold levels."""
+    import subprocess
+    with tempfile.TemporaryDirectory(prefix="vaskel-diff-") as tmp:
+        paths = [os.path.join(tmp, name) for name in ("a.png", "b.png")]
+        for url, path in zip((a, b), paths):
+            save_data_url(url, path)
+        out = subprocess.run([PICDIFF] + paths + [str(threshold)], capture_output=True, text=True, check=True)
+    mean, share, _ = out.stdout.split()
+    return {"mean": float(mean), "off": float(share)}
 
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
@@ -181,7 +177,7 @@ class Browser:
         return self.driver.execute_async_script(REGION_JS, url, rects)
 
     def difference(self, a, b, threshold=48):
-        return self.driver.execute_async_script(DIFF_JS, a, b, threshold)
+        return picture_difference(a, b, threshold)
 
     def console(self):
         return [e["message"] for e in self.driver.get_log("browser")]
@@ -194,51 +190,15 @@ class Browser:
         return (end[0] - start[0]) / ((end[1] - start[1]) / 1000.0)
 
 
-def _display_in_use(n):
-    """A lock file here, or a listening socket in this network namespace:
-    other machines' roots may share the one and not the other, and X
-    clients try the abstract socket first."""
-    if os.path.exists("/tmp/.X%d-lock" % n):
-        return True
-    names = {"@/tmp/.X11-unix/X%d" % n, "/tmp/.X11-unix/X%d" % n}
-    with open("/proc/net/unix") as f:
-        return any(line.split()[-1] in names for line in f if len(line.split()) >= 8)
-
-
-def start_xvfb():
-    """A private X server on a random free display: (process, display number)."""
-    import random
-    import subprocess
-    for _ in range(20):
-        n = random.randint(200, 30000)
-        if _display_in_use(n):
-            continue
-        read, write = os.pipe()
-        xvfb = subprocess.Popen(["Xvfb", ":%d" % n, "-displayfd", str(write), "-screen", "0", "1024x768x24",
-                                 "-nolisten", "tcp", "-noreset"], pass_fds=[write],
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write)
-        ready = os.read(read, 16).decode().strip()
-        os.close(read)
-        # The number can come before the server takes connections: wait
-        # until a client gets in.
-        deadline = time.monotonic() + 20
-        while ready == str(n) and xvfb.poll() is None and time.monotonic() < deadline:
-            if subprocess.run(["xdpyinfo", "-display", ":" + ready], stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL).returncode == 0:
-                return xvfb, ready
-            time.sleep(0.1)
-        xvfb.kill()
-        xvfb.wait()
-    raise AssertionError("no Xvfb could be started")
-
-
 def _play_until(build, out, env, paths):
-    """Runs the desktop game until every file in paths is written: None, or
-    the game's exit status if it ended first."""
+    """Runs the desktop game on a private Xvfb (the tests' one X server
+    starter, tests/with-xvfb.sh) until every file in paths is written: None,
+    or the game's exit status if it ended first."""
+    import signal
     import subprocess
     with open(os.path.join(out, "game.log"), "w") as log:
-        game = subprocess.Popen([os.path.join(build, "vaskel")], cwd=out, env=env, stdout=log, stderr=log)
+        game = subprocess.Popen(["bash", os.path.join(HERE, "../with-xvfb.sh"), os.path.join(build, "vaskel")],
+                                cwd=out, env=env, stdout=log, stderr=log, start_new_session=True)
         try:
             deadline = time.monotonic() + 180
             while not all(os.path.exists(p) for p in paths):
@@ -250,8 +210,13 @@ def _play_until(build, out, env, paths):
             time.sleep(0.5)  # the last file is complete
             return None
         finally:
-            game.kill()
-            game.wait()
+            # The game, its X server and the script that started them.
+            try:
+                os.killpg(game.pid, signal.SIGTERM)
+                game.wait(20)
+            except (ProcessLookupError, subprocess.TimeoutExpired):
+                os.killpg(game.pid, signal.SIGKILL)
+                game.wait()
 
 
 def desktop_frames(build, frames, keys, out):
@@ -259,26 +224,20 @@ def desktop_frames(build, frames, keys, out):
     data URLs, played under a private Xvfb with keys queued at given frames:
     keys is a list of (frame, SDL key code, pressed)."""
     import subprocess
-    here = os.path.dirname(os.path.abspath(__file__))
     os.makedirs(out, exist_ok=True)
     preload = os.path.join(out, "swapcount.so")
-    subprocess.run(["cc", "-O1", "-shared", "-fPIC", os.path.join(here, "../../tools/swapcount.c"), "-o", preload,
+    subprocess.run(["cc", "-O1", "-shared", "-fPIC", os.path.join(HERE, "../../tools/swapcount.c"), "-o", preload,
                     "-ldl", "-lGL"], check=True)
     shutil.copytree(os.path.join(build, "textures"), os.path.join(out, "textures"), dirs_exist_ok=True)
-    xvfb, display = start_xvfb()
-    env = dict(os.environ, DISPLAY=":" + display, LIBGL_ALWAYS_SOFTWARE="1", LD_PRELOAD=preload,
-               SDL_VIDEODRIVER="x11", VASKEL_CAPTURE_DIR=out,
+    env = dict(os.environ, LD_PRELOAD=preload, SDL_VIDEODRIVER="x11", VASKEL_CAPTURE_DIR=out,
                VASKEL_CAPTURE_FRAMES=" ".join(str(f) for f in frames),
                VASKEL_KEYS=" ".join("%d:%d:%d" % (f, k, int(p)) for f, k, p in keys))
+    env.pop("DISPLAY", None)
     paths = [os.path.join(out, "frame-%d.ppm" % f) for f in frames]
-    try:
-        status = _play_until(build, out, env, paths)
-        if status is not None:
-            raise AssertionError("the desktop game did not reach frame %d (exit %s): %s" % (
-                max(frames), status, open(os.path.join(out, "game.log")).read()[-2000:]))
-    finally:
-        xvfb.kill()
-        xvfb.wait()
+    status = _play_until(build, out, env, paths)
+    if status is not None:
+        raise AssertionError("the desktop game did not reach frame %d (exit %s): %s" % (
+            max(frames), status, open(os.path.join(out, "game.log")).read()[-2000:]))
     shots = {}
     for f, p in zip(frames, paths):
         png = subprocess.run(["convert", p, "png:-"], check=True, capture_output=True).stdout

@@ -430,8 +430,14 @@ class InstalledWebApp(unittest.TestCase):
                         f.write(text)
                 d.refresh()
                 b.wait("the rebuilt page", lambda: "9.9.9" in d.find_element(By.TAG_NAME, "h1").text, 60)
-                b.wait("the kept files replaced", lambda: d.execute_async_script(
-                    "caches.keys().then(arguments[0])") == ["vaskel-9.9.9-rebuilt"], 60)
+                # The browser looks for a new worker once the page has loaded.
+                kept = lambda: d.execute_async_script("caches.keys().then(arguments[0])")
+                t0 = time.monotonic()
+                try:
+                    b.wait("the kept files replaced", lambda: kept() == ["vaskel-9.9.9-rebuilt"], 120)
+                except AssertionError:
+                    self.fail("the kept files are %s" % kept())
+                sys.stderr.write("kept files replaced %.1f s after the reload\n" % (time.monotonic() - t0))
 
                 site.close()
                 d.execute_cdp_cmd("Network.enable", {})

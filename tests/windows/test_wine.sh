@@ -80,8 +80,7 @@ $(diff <(lf "$win/$f") "$linux/$f" | head -n 20)"
 linux=$E2E_DIR/linux
 make_gamedir "$linux/full"
 start_game
-sleep 6
-wait_still "$E2E_DIR/linux.png"
+wait_settled "$E2E_DIR/linux.png"
 key Escape
 wait_game_exit 30
 GAMEDIR=$linux/bare
@@ -93,18 +92,9 @@ wait_game_exit 30
 # ---- a fresh unzip under Wine
 unpack "$E2E_DIR/win1"
 start_wine
-sleep 6
-wait_still "$E2E_DIR/wine.png"
-read -r mean far < <(python3 - "$E2E_DIR/linux.png" "$E2E_DIR/wine.png" <<'EOF' 2>/dev/null || echo "x x"
-import subprocess, sys
-def rgb(p):
-    return subprocess.run(['convert', p, '-depth', '8', 'rgb:-'], capture_output=True, check=True).stdout
-a, b = rgb(sys.argv[1]), rgb(sys.argv[2])
-d = [abs(x - y) for x, y in zip(a, b)]
-far = sum(1 for i in range(0, len(d), 3) if max(d[i:i + 3]) > 48)
-print('%.2f %.2f' % (sum(d) / len(d), 100.0 * far / (len(d) // 3)))
-EOF
-)
+wait_settled "$E2E_DIR/wine.png"
+read -r mean share _ < <(picture_difference "$E2E_DIR/linux.png" "$E2E_DIR/wine.png" 48)
+far=$(awk -v s="$share" 'BEGIN { printf "%.2f", 100 * s }')
 note "Wine against Linux: mean difference $mean levels, $far % of pixels off by more than 48"
 python3 -c "import sys; sys.exit(not ($mean <= 8 and $far <= 5))" ||
     fail "the Wine view differs from the Linux one: mean $mean levels, $far % off by more than 48"

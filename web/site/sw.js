@@ -10,21 +10,26 @@ self.addEventListener('install', (event) => {
   event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(FILES)).then(() => self.skipWaiting()));
 });
 
+// A worker still answering after a newer one took over must not bring its
+// dropped cache back.
+function dropOlderBuilds() {
+  return caches.keys().then((names) => Promise.all(
+    names.filter((n) => n.startsWith('vaskel-') && n !== CACHE).map((n) => caches.delete(n))));
+}
+
+function keep(request, response) {
+  return caches.has(CACHE).then((kept) => kept && caches.open(CACHE).then((cache) => cache.put(request, response)));
+}
+
 self.addEventListener('activate', (event) => {
-  event.waitUntil(caches.keys()
-    .then((names) => Promise.all(names.filter((n) => n.startsWith('vaskel-') && n !== CACHE)
-                                      .map((n) => caches.delete(n))))
-    .then(() => self.clients.claim()));
+  event.waitUntil(dropOlderBuilds().then(() => self.clients.claim()));
 });
 
 self.addEventListener('fetch', (event) => {
   const request = event.request;
   if (request.method !== 'GET' || new URL(request.url).origin !== self.location.origin) return;
   event.respondWith(fetch(request).then((response) => {
-    if (response.ok) {
-      const copy = response.clone();
-      event.waitUntil(caches.open(CACHE).then((cache) => cache.put(request, copy)));
-    }
+    if (response.ok) event.waitUntil(keep(request, response.clone()));
     return response;
   }).catch(() => caches.match(request, { ignoreSearch: true })
     .then((kept) => kept || Response.error())));
