@@ -369,9 +369,12 @@ pointer_in_window() {
 # in the window and the view must have turned since the last look (from a
 # still view at the start: any change is the steps' doing). A pointer that
 # escapes stops the turning within two stretches, as its turn speed decays.
+# The window is first moved away from the screen's edges.
 # VASKEL_SWEEP_STEPS picks other step sizes.
 turn_sweep() {
     local step dir stretch stretches i moves
+    # Off the screen's edges, where the screen would hold the pointer in.
+    xdotool windowmove --sync "$GAME_WIN" 192 144 2>/dev/null || xdotool windowmove "$GAME_WIN" 192 144
     for step in ${VASKEL_SWEEP_STEPS:-3 5 7 13 29}; do
         for dir in 1 -1; do
             mousemove_window 320 240
