@@ -74,6 +74,23 @@ def per_second(rafs, first_frame, last_frame):
     return counts
 
 
+def keys(b, key):
+    """Pressing and releasing a key, for moves_while_held."""
+    return (lambda: ActionChains(b.driver).key_down(key).perform(),
+            lambda: ActionChains(b.driver).key_up(key).perform())
+
+
+def moves_while_held(b, before, press, release):
+    """How much of the view differs from `before` while an input is held. A
+    walk of 8 frames (2 units) brings back the same checkerboard, so three
+    frames in a row are looked at: at most one can show the starting picture."""
+    press()
+    start = b.state()["frames"]
+    shots = b.capture_many([start + 3, start + 4, start + 5])
+    release()
+    return max(b.difference(before, s["url"], 48)["off"] for s in shots.values())
+
+
 class OnePage:
     """One page load for the whole class."""
 
@@ -123,15 +140,7 @@ class BrowserGame(OnePage, unittest.TestCase):
 
     def test_3_holding_w_walks(self):
         b = self.browser
-        before = self.still_picture()
-        # A walk of 8 frames (2 units) brings back the same checkerboard, so
-        # three frames in a row are looked at while w is held: at most one
-        # of them can show the picture it started from.
-        ActionChains(b.driver).key_down("w").perform()
-        start = b.state()["frames"]
-        shots = b.capture_many([start + 3, start + 4, start + 5])
-        ActionChains(b.driver).key_up("w").perform()
-        self.assertGreater(max(self.moved(before, s["url"]) for s in shots.values()), 0.05,
+        self.assertGreater(moves_while_held(b, self.still_picture(), *keys(b, "w")), 0.05,
                            "holding w did not move the view")
 
     def test_4_mouse_turns(self):
@@ -272,34 +281,27 @@ def keep_screenshot(driver, name):
 
 
 class FreshPagePointer(unittest.TestCase):
-    """Before a click captures the mouse, the first move turns the view its own way."""
+    """Before a click captures the mouse, a fresh page's first move turns the view its own way."""
 
-    def look(self, dx, dy):
-        site = Site(SITE)
-        b = Browser(site.url)
-        try:
-            before = b.still(LOGO_GONE)
-            chain = ActionChains(b.driver).move_to_element(b.driver.find_element(By.ID, "canvas"))
-            for _ in range(12):
-                chain = chain.move_by_offset(dx, dy)
-            chain.perform()
-            after = b.still()
-            under_horizon = [0, 250, 640, 330]
-            return (b.difference(before, after, 48)["off"],
-                    [b.regions(url, [under_horizon])[0]["mean"] for url in (before, after)])
-        finally:
-            b.close()
-            site.close()
-
-    def test_first_move_left_turns(self):
-        moved, _ = self.look(-8, 0)
-        self.assertGreater(moved, 0.05, "a first move to the left did not turn the view")
-
-    def test_first_move_up_looks_up(self):
-        moved, (before, after) = self.look(0, -8)
-        self.assertGreater(moved, 0.05, "a first move up did not turn the view")
+    def test_first_move_left_turns_and_first_move_up_looks_up(self):
         sky = lambda c: sum(abs(a - b) for a, b in zip(c, SKY))
-        self.assertLess(sky(after), sky(before), "no more sky under the horizon: the view did not look up")
+        for dx, dy in [(-8, 0), (0, -8)]:
+            site = Site(SITE)
+            b = Browser(site.url)
+            try:
+                before = b.still(LOGO_GONE)
+                chain = ActionChains(b.driver).move_to_element(b.driver.find_element(By.ID, "canvas"))
+                for _ in range(12):
+                    chain = chain.move_by_offset(dx, dy)
+                chain.perform()
+                after = b.still()
+                self.assertGreater(b.difference(before, after)["off"], 0.05, "a first move by %d, %d did not turn" % (dx, dy))
+                if dy:
+                    below, above = (b.regions(url, [[0, 250, 640, 330]])[0]["mean"] for url in (before, after))
+                    self.assertLess(sky(above), sky(below), "no more sky under the horizon: the view did not look up")
+            finally:
+                b.close()
+                site.close()
 
 
 class PhoneTouchScreen(OnePage, unittest.TestCase):
@@ -348,14 +350,10 @@ class PhoneTouchScreen(OnePage, unittest.TestCase):
         self.touch("touchEnd", 0, 0)
         self.assertGreater(self.moved(before, self.still_picture()), 0.05, "a drag on the right did not turn")
 
-        before = self.still_picture()
-        self.touch("touchStart", x + 0.25 * w, y + h / 2)
-        self.touch("touchMove", x + 0.25 * w, y + h / 2 - 40)
-        start = b.state()["frames"]
-        shots = b.capture_many([start + 4, start + 5, start + 6])
-        self.touch("touchEnd", 0, 0)
-        self.assertGreater(max(self.moved(before, s["url"]) for s in shots.values()), 0.05,
-                           "a push on the left did not walk")
+        push = (lambda: (self.touch("touchStart", x + 0.25 * w, y + h / 2),
+                         self.touch("touchMove", x + 0.25 * w, y + h / 2 - 40)),
+                lambda: self.touch("touchEnd", 0, 0))
+        self.assertGreater(moves_while_held(b, self.still_picture(), *push), 0.05, "a push on the left did not walk")
 
 
 # Where the view, the Jump button and the page lie, in CSS pixels.
@@ -443,12 +441,7 @@ class InstalledWebApp(unittest.TestCase):
                 d.refresh()
                 b.wait_frames(LOGO_GONE)
                 self.assertIn("9.9.9", d.find_element(By.TAG_NAME, "h1").text)
-                before = b.still(LOGO_GONE)
-                ActionChains(d).key_down("w").perform()
-                start = b.state()["frames"]
-                shots = b.capture_many([start + 3, start + 4, start + 5])
-                ActionChains(d).key_up("w").perform()
-                self.assertGreater(max(b.difference(before, s["url"], 48)["off"] for s in shots.values()), 0.05,
+                self.assertGreater(moves_while_held(b, b.still(LOGO_GONE), *keys(b, "w")), 0.05,
                                    "offline, holding w did not walk")
                 keep_screenshot(d, "web-app-offline.png")
             finally:
