@@ -346,9 +346,13 @@ wait_still() {
 }
 
 # wait_settled FILE: the view at rest once the logo has gone (the player
-# has landed by then), kept in FILE.
+# has landed by then), kept in FILE. Where the logo was must show the sky:
+# a window not yet drawn is flat too, and black.
 wait_settled() {
-    _logo_gone() { screenshot "$1"; [ "$(region_stddev "$1" 256x64+0+0)" -le 1 ]; }
+    _logo_gone() {
+        screenshot "$1"
+        [ "$(region_stddev "$1" 256x64+0+0)" -le 1 ] && color_near "$(mean_rgb "$1" 256x64+0+0)" "76 128 178" 4
+    }
     wait_until 60 _logo_gone "$1" || fail "the logo is still on screen after 60 s"
     wait_still "$1"
 }
