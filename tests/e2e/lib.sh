@@ -22,6 +22,7 @@ VASKEL_BIN=${VASKEL_BIN:-$VASKEL_BUILD/vaskel}
 VASKEL_SOURCE=${VASKEL_SOURCE:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 SDL_COMPAT_DIR=/usr/lib/x86_64-linux-gnu/sdl12-compat
 _E2E_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+SKY="76 128 178"  # the clear colour (0.3, 0.5, 0.7)
 
 E2E_DIR=$(mktemp -d "${TMPDIR:-/tmp}/vaskel-e2e.XXXXXX")
 GAMEDIR=""      # working dir of the game (make_gamedir)
@@ -351,7 +352,7 @@ wait_still() {
 wait_settled() {
     _logo_gone() {
         screenshot "$1"
-        [ "$(region_stddev "$1" 256x64+0+0)" -le 1 ] && color_near "$(mean_rgb "$1" 256x64+0+0)" "76 128 178" 4
+        [ "$(region_stddev "$1" 256x64+0+0)" -le 1 ] && color_near "$(mean_rgb "$1" 256x64+0+0)" "$SKY" 4
     }
     wait_until 60 _logo_gone "$1" || fail "the logo is still on screen after 60 s"
     wait_still "$1"

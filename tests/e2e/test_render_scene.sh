@@ -6,7 +6,6 @@
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 
-SKY="76 128 178"  # the clear colour (0.3, 0.5, 0.7)
 TOL=4
 
 start_xvfb

@@ -5,7 +5,6 @@
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 
-SKY="76 128 178"   # the clear colour (0.3, 0.5, 0.7)
 BELOW_LOGO=640x380+0+100
 
 start_xvfb
