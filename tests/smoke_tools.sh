@@ -71,6 +71,5 @@ smoke soak 300 env SOAK_WARMUP=4 SOAK_INTERVAL=2 SOAK_TOLERANCE_KB=1048576 tools
 smoke run-demo 600 env -u DISPLAY tools/run-demo  # with no display: the tour
 smoke bench-web 900 tools/bench-web 2
 smoke run-web 600 bash -c serve_web
-smoke release 900 tools/release build/smoke-release
 smoke run-windows 600 bash -c 'set -euo pipefail; play_windows'
 [ ${#failed[@]} -eq 0 ] || { echo "smoke: failed: ${failed[*]}"; exit 1; }

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The Debian package: lintian reports no error or warning, the desktop entry
+# The Debian package: lintian reports no error or warning (and no hardening
+# tag at any level), the binary has Debian's hardening, the desktop entry
 # and the AppStream metadata validate, it holds exactly the expected files,
 # and the desktop entry's Exec line, run from an unpacked copy, starts the
 # game under Xvfb with its logs in XDG_STATE_HOME.
@@ -11,9 +12,29 @@ deb=$(realpath "$1")
 lintian --fail-on error,warning "$deb" >"$E2E_DIR/lintian.txt" 2>&1 ||
     fail "lintian: $(cat "$E2E_DIR/lintian.txt")"
 grep -E '^[EW]: ' "$E2E_DIR/lintian.txt" && fail "lintian reports the lines above"
+lintian -I --pedantic "$deb" >"$E2E_DIR/lintian-all.txt" 2>&1 || true
+grep hardening "$E2E_DIR/lintian-all.txt" && fail "lintian reports the hardening tags above"
 
 root=$E2E_DIR/root
 dpkg-deb -x "$deb" "$root"
+
+bin=$root/usr/lib/games/vaskel/vaskel
+hardening-check "$bin" >"$E2E_DIR/hardening.txt" || true
+for want in 'Position Independent Executable: yes' 'Stack protected: yes' 'Fortify Source functions: yes' \
+            'Read-only relocations: yes' 'Immediate binding: yes' 'Stack clash protection: (yes|unknown)'; do
+    grep -Eq "^ $want" "$E2E_DIR/hardening.txt" || fail "hardening-check: not '$want': $(cat "$E2E_DIR/hardening.txt")"
+done
+# The linker marks a binary for control-flow protection only when every
+# object in it is; where the C library's own start files are not, the
+# game's code must still carry the landing pads.
+if ! grep -q '^ Control flow integrity: yes' "$E2E_DIR/hardening.txt"; then
+    echo 'int main(void) { return 0; }' |
+        gcc -fcf-protection -Wl,-z,cet-report=warning -x c - -o "$E2E_DIR/cet" 2>"$E2E_DIR/cet.txt"
+    grep -q 'crt.*missing IBT' "$E2E_DIR/cet.txt" ||
+        fail "hardening-check: no control-flow protection, though the C start files have it"
+    [ "$(objdump -d "$bin" | grep -c endbr64)" -gt 50 ] || fail "the game's code has no endbr64 landing pads"
+fi
+
 desktop=$root/usr/share/applications/org.vaskel.vaskel.desktop
 desktop-file-validate "$desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.vaskel.vaskel.metainfo.xml" >"$E2E_DIR/as.txt" 2>&1 ||

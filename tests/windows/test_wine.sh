@@ -8,12 +8,20 @@
 # at every mouse speed with the pointer kept in the window; Escape and a
 # window close each end the game with status 0; without textures/ it still
 # runs and logs the failures; a stale SK_ENGINE.TXT is the engine log itself
-# (one file by the file system), cleared at start. One Wine prefix serves
+# (one file by the file system), cleared at start; both .exe and .dll keep
+# ASLR and DEP. One Wine prefix serves
 # every run.
 set -euo pipefail
 zip=$(realpath "$1")
 . "$(dirname "$0")/../e2e/lib.sh"
 command -v wine >/dev/null || skip "wine not installed"
+
+# ASLR (high-entropy) and DEP stay on for the game and SDL.
+mkdir -p "$E2E_DIR/pe" && unzip -q "$zip" -d "$E2E_DIR/pe"
+for f in vaskel.exe SDL.dll; do
+    pe=$(x86_64-w64-mingw32-objdump -p "$E2E_DIR/pe/vaskel/$f" | sed -n '/^DllCharacteristics/,/^[A-Z]/p')
+    for c in HIGH_ENTROPY_VA DYNAMIC_BASE NX_COMPAT; do grep -qw "$c" <<<"$pe" || fail "$f lacks $c"; done
+done
 
 export WINEPREFIX=$E2E_DIR/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 at_exit 'wineserver -k 2>/dev/null'
