@@ -29,6 +29,12 @@ target_include_directories(fuzz_webbmp BEFORE PRIVATE ${CMAKE_SOURCE_DIR}/web/in
 target_compile_options(fuzz_webbmp PRIVATE ${VASKEL_FUZZ_FLAGS} -fsanitize=fuzzer)
 target_link_options(fuzz_webbmp PRIVATE -fsanitize=address,undefined,fuzzer)
 
+# The image unit alone: no SDL, no GL.
+add_executable(fuzz_image ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_image.cpp ${CMAKE_SOURCE_DIR}/engine/vaskel_image.cpp)
+target_include_directories(fuzz_image PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_options(fuzz_image PRIVATE ${VASKEL_FUZZ_FLAGS} -fsanitize=fuzzer)
+target_link_options(fuzz_image PRIVATE -fsanitize=address,undefined,fuzzer)
+
 foreach(name tga bmp)
   add_executable(fuzz_${name} ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_${name}.cpp)
   target_compile_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)

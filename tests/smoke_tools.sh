@@ -63,7 +63,7 @@ play_windows() {
 }
 export -f play_windows
 
-smoke fuzz 900 env FUZZ_BUILD=build/smoke-fuzz FUZZ_TARGETS="tga bmp webbmp" tools/fuzz 3
+smoke fuzz 900 env FUZZ_BUILD=build/smoke-fuzz FUZZ_TARGETS="tga bmp webbmp image" tools/fuzz 3
 smoke fuzz-compat 300 env FUZZ_BUILD=build/smoke-fuzz VASKEL_SDL=compat FUZZ_TARGETS=bmp tools/fuzz 3
 smoke bench 900 env BENCH_CALLGRIND_FRAMES=1 tools/bench 5
 # Ten seconds say nothing of memory growth: the soak's own limit is for real runs.

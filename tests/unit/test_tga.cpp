@@ -1,4 +1,4 @@
-#include "engine/vaskel_texture.h"
+#include "engine/vaskel_image.h"
 #include "tga_bytes.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,6 @@
 #pragma once
 
-// Builds Targa files byte by byte for the reader and loader tests, and the
-// smallest whole bitmap for tests that only need one to exist.
+// Builds Targa and bitmap files byte by byte for the reader and loader tests.
 
 #include <cstdint>
 #include <string>
@@ -39,21 +38,27 @@ inline std::string tgaSwapped(const std::string& filePixels, unsigned depth) {
     return out;
 }
 
-// A 2x2 24-bit bitmap with a complete header: the loader's own checks pass
-// it on to SDL (the stand-in decodes any file as 2x2).
-inline std::string tinyBmp() {
-    std::string f(70, '\0');
-    auto put = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; i++) f[at + i] = char(v >> (8 * i));
+// A bitmap with a Windows info header (40 bytes) or, for w and h below
+// 65536 and headerSize 12, an OS/2 one; pixel data of dataBytes bytes.
+inline std::string bmpClaiming(int32_t w, int32_t h, unsigned bits, uint32_t compression, size_t dataBytes,
+                        uint32_t headerSize = 40) {
+    std::string f(14 + headerSize, '\0');
+    auto put = [&](size_t at, uint32_t v, int n) {
+        for (int i = 0; i < n; i++) f[at + i] = char(v >> (8 * i));
     };
     f[0] = 'B';
     f[1] = 'M';
-    put(2, 70);
-    put(10, 54);  // pixels after the 40-byte info header
-    put(14, 40);
-    put(18, 2);
-    put(22, 2);
-    f[26] = 1;   // planes
-    f[28] = 24;  // bits per pixel
-    return f;
+    put(2, uint32_t(f.size() + dataBytes), 4);
+    put(10, uint32_t(f.size()), 4);
+    put(14, headerSize, 4);
+    if (headerSize == 12) {
+        put(18, uint32_t(w), 2), put(20, uint32_t(h), 2), put(22, 1, 2), put(24, bits, 2);
+    } else {
+        put(18, uint32_t(w), 4), put(22, uint32_t(h), 4), put(26, 1, 2), put(28, bits, 2), put(30, compression, 4);
+    }
+    return f + std::string(dataBytes, '\x55');
 }
+
+// A 2x2 24-bit bitmap with a complete header: the loader's own checks pass
+// it on to SDL (the stand-in decodes any file as 2x2).
+inline std::string tinyBmp() { return bmpClaiming(2, 2, 24, 0, 16); }
