@@ -27,6 +27,7 @@ SKY="76 128 178"  # the clear colour (0.3, 0.5, 0.7)
 E2E_DIR=$(mktemp -d "${TMPDIR:-/tmp}/vaskel-e2e.XXXXXX")
 GAMEDIR=""      # working dir of the game (make_gamedir)
 GAME_PID=""     # the running game (launch_game / start_game)
+FRAMES_FILE=""  # its frame counter's file (start_game)
 GAME_WIN=""     # its top-level window (start_game / wait_window)
 GAME_STATUS=""  # exit status after wait_game_exit
 XVFB_PID=""
@@ -206,8 +207,15 @@ wait_window() {
 
 # start_game [VAR=value...]: launch_game, then wait for the window (30 s),
 # for the start-up lines to finish and for the first frame to be on screen
-# (the window is mapped, and black, before the loop draws into it).
+# (the window is mapped, and black, before the loop draws into it). Given
+# no arguments, a native game runs with the frame counter preloaded.
 start_game() {
+    FRAMES_FILE=$E2E_DIR/frames
+    rm -f "$FRAMES_FILE"
+    local so
+    if [ $# -eq 0 ] && [ "$(head -c 4 "$VASKEL_BIN" 2>/dev/null)" = $'\x7fELF' ] && so=$(swapcount_so); then
+        set -- LD_PRELOAD="$so" VASKEL_FRAMES_FILE="$FRAMES_FILE"
+    fi
     launch_game "$@"
     wait_window 30
     _game_looping() { grep -q '^Entering gameloop$' "$GAMEDIR/stdout.txt" || ! game_running; }
@@ -330,18 +338,46 @@ assert_color() {
     color_near "$2" "$3" "$4" || fail "$1: colour [$2] is not within $4 of [$3]"
 }
 
-# wait_still FILE [TIMEOUT_S [WxH+X+Y]]: screenshots until two taken a few
-# frames apart are equal (in the region, if given), and keeps the last in
-# FILE. A view still turning from a drag, a fading logo or a falling player
-# is not still. Fails on timeout. The tests' one rule for a still view.
+# swapcount_so: builds tools/swapcount.c once per test, for LD_PRELOAD;
+# prints its path.
+swapcount_so() {
+    [ -e "$E2E_DIR/swapcount.so" ] ||
+        cc -O1 -shared -fPIC "$VASKEL_SOURCE/tools/swapcount.c" -o "$E2E_DIR/swapcount.so" -ldl -lGL >&2 ||
+        return 1
+    echo "$E2E_DIR/swapcount.so"
+}
+
+# frames_shown: the frames the game has presented so far, from the counter
+# start_game preloads; empty when it runs without one (Wine, a wrapper).
+frames_shown() {
+    [ -e "$FRAMES_FILE" ] || return 0
+    local n="" tries=0
+    while [ -z "$n" ] && [ "$tries" -lt 50 ]; do  # the counter rewrites the file each frame
+        n=$(cut -d' ' -f1 "$FRAMES_FILE" 2>/dev/null) || true
+        tries=$((tries + 1))
+    done
+    echo "$n"
+}
+
+# wait_still [FILE [TIMEOUT [REGION]]]: the view at rest, kept in FILE:
+# two captures at least three frames apart that are equal (in REGION),
+# waited for with a deadline. The browser test's Browser.still is the same
+# rule. Without a frame counter the captures are 0.2 s apart.
 wait_still() {
-    local deadline=$((SECONDS + ${2:-40}))
-    screenshot "$1"
+    local file=${1:-$E2E_DIR/still.png} deadline=$((SECONDS + ${2:-40})) at
+    _frames_past() { [ "$(frames_shown)" -ge "$1" ] || ! game_running; }
+    screenshot "$file"
+    at=$(frames_shown)
     while :; do
-        sleep 0.2
+        if [ -n "$at" ]; then
+            wait_until $((deadline - SECONDS)) _frames_past $((at + 3)) || true
+        else
+            sleep 0.2
+        fi
         screenshot "$E2E_DIR/still_next.png"
-        [ "$(diff_pixels "$1" "$E2E_DIR/still_next.png" "${3:-640x480+0+0}")" -eq 0 ] && return 0
-        cp "$E2E_DIR/still_next.png" "$1"
+        at=$(frames_shown)
+        [ "$(diff_pixels "$file" "$E2E_DIR/still_next.png" "${3:-640x480+0+0}")" -eq 0 ] && return 0
+        cp "$E2E_DIR/still_next.png" "$file"
         [ "$SECONDS" -lt "$deadline" ] || fail "the view did not come to rest in ${2:-40} s"
     done
 }

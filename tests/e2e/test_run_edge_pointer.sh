@@ -9,15 +9,14 @@ set -euo pipefail
 
 start_xvfb
 make_gamedir
-cc -O1 -shared -fPIC "$VASKEL_SOURCE/tools/swapcount.c" -o "$E2E_DIR/swapcount.so" -ldl -lGL ||
-    skip "cannot build the swap counter"
+so=$(swapcount_so) || skip "cannot build the swap counter"
 warps=$E2E_DIR/warps
 # Where the window will open on the 1024x768 screen: classic SDL at the
 # origin, sdl12-compat centred.
 ox=0 oy=0
 [ "${VASKEL_SDL:-classic}" = compat ] && ox=192 oy=144
 xdotool mousemove $((ox + 639)) $((oy + 240))
-launch_game LD_PRELOAD="$E2E_DIR/swapcount.so" VASKEL_WARPS_FILE="$warps"
+launch_game LD_PRELOAD="$so" VASKEL_WARPS_FILE="$warps"
 wait_window 30
 eval "$(xdotool getwindowgeometry --shell "$GAME_WIN")"
 assert_eq "$ox,$oy" "$X,$Y" "window position the pointer was placed for"
