@@ -359,18 +359,29 @@ frames_shown() {
     echo "$n"
 }
 
+# True once the game has presented frame N, or has ended.
+frames_past() { [ "$(frames_shown)" -ge "$1" ] || ! game_running; }
+
+# wait_frames N [TIMEOUT_S]: until the game has presented N more frames
+# (or has ended); without a frame counter, fails.
+wait_frames() {
+    local at
+    at=$(frames_shown)
+    [ -n "$at" ] || fail "wait_frames: the game runs without a frame counter"
+    wait_until "${2:-60}" frames_past $((at + $1)) || fail "fewer than $1 frames in ${2:-60} s"
+}
+
 # wait_still [FILE [TIMEOUT [REGION]]]: the view at rest, kept in FILE:
 # two captures at least three frames apart that are equal (in REGION),
 # waited for with a deadline. The browser test's Browser.still is the same
 # rule. Without a frame counter the captures are 0.2 s apart.
 wait_still() {
     local file=${1:-$E2E_DIR/still.png} deadline=$((SECONDS + ${2:-40})) at
-    _frames_past() { [ "$(frames_shown)" -ge "$1" ] || ! game_running; }
     screenshot "$file"
     at=$(frames_shown)
     while :; do
         if [ -n "$at" ]; then
-            wait_until $((deadline - SECONDS)) _frames_past $((at + 3)) || true
+            wait_until $((deadline - SECONDS)) frames_past $((at + 3)) || true
         else
             sleep 0.2
         fi

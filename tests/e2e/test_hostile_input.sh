@@ -135,18 +135,8 @@ pause_game
 motions 200
 xdotool keyup w
 resume_game
-settled=""
-prev=$(_raw "$E2E_DIR/walk_b.png")
-deadline=$((SECONDS + 40))
-while [ "$SECONDS" -lt "$deadline" ]; do
-    sleep 0.5
-    game_running || case_fail "the game died"
-    screenshot "$E2E_DIR/settle.png"
-    now=$(_raw "$E2E_DIR/settle.png")
-    if [ "$now" = "$prev" ]; then settled=1; break; fi
-    prev=$now
-done
-[ -n "$settled" ] || case_fail "the picture kept changing after the burst: the player walks on"
+wait_still "$E2E_DIR/settle.png" 40
+game_running || case_fail "the game died"
 floor=$(region_stddev "$E2E_DIR/settle.png" 640x240+0+240)
 [ "$floor" -ge 8 ] || case_fail "no textured floor below the view (stddev $floor): the player walked off"
 escape_exits_zero
