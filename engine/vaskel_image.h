@@ -1,16 +1,13 @@
 #pragma once
 
-// Image files read without GL or SDL: the look taken at a bitmap before SDL
-// decodes it, and the Targa reader. Lengths are checked before every read,
-// and nothing a header claims is allocated before the file is known to
-// hold it.
+// Image files read without GL or SDL. Lengths are checked before every
+// read; nothing a header claims is allocated before the file holds it.
 
 #include <cstdint>
 #include <cstdio>
 
-// What a look at a bitmap finds. Only an acceptable bitmap is worth
-// decoding; one that is not a bitmap (or cannot be opened) is SDL's to
-// judge and report.
+// Only an acceptable bitmap is worth decoding; one that is not a bitmap
+// (or cannot be opened) is SDL's to judge and report.
 enum VK_BMP_VERDICT {
     VK_BMP_NOT_BITMAP,
     VK_BMP_HEADER_CUT,      // ends before its sizes: no picture can follow
@@ -30,9 +27,8 @@ struct VK_BMP_INFO {
     unsigned char palette[256][3] = {};
 };
 
-// Reads from the start of the stream; a null stream is no bitmap.
+// From the start of the stream (null: no bitmap), or from the file, opened once.
 VK_BMP_INFO vkInspectBmp(FILE* file);
-// Opens the file once for all of it.
 VK_BMP_INFO vkInspectBmpFile(const char* fileName);
 
 // A Targa image: pixels in R, G, B(, A) order, first file row first.
