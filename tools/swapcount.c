@@ -28,11 +28,14 @@ static void capture(const char* path) {
     glReadBuffer(GL_BACK);
     glReadPixels(0, 0, W, H, GL_RGB, GL_UNSIGNED_BYTE, px);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    FILE* f = fopen(path, "wb");
+    /* Written aside and renamed: a reader that sees the name sees it whole. */
+    char part[4200];
+    snprintf(part, sizeof part, "%s.part", path);
+    FILE* f = fopen(part, "wb");
     if (!f) return;
     fprintf(f, "P6\n%d %d\n255\n", W, H);
     for (int y = H - 1; y >= 0; y--) fwrite(px + (size_t)y * W * 3, 1, W * 3, f);  /* GL rows run bottom up */
-    fclose(f);
+    if (fclose(f) == 0) rename(part, path);
 }
 
 static unsigned long frames;

@@ -360,7 +360,11 @@ frames_shown() {
 }
 
 # True once the game has presented frame N, or has ended.
-frames_past() { [ "$(frames_shown)" -ge "$1" ] || ! game_running; }
+frames_past() {
+    local n
+    n=$(frames_shown)
+    [ -n "$n" ] && [ "$n" -ge "$1" ] || ! game_running
+}
 
 # wait_frames N [TIMEOUT_S]: until the game has presented N more frames
 # (or has ended); without a frame counter, fails.

@@ -207,7 +207,6 @@ def _play_until(build, out, env, paths):
                 if time.monotonic() > deadline:
                     return "timeout"
                 time.sleep(0.2)
-            time.sleep(0.5)  # the last file is complete
             return None
         finally:
             # The game, its X server and the script that started them.
