@@ -169,6 +169,7 @@ launch_game() {
     fi
     GAME_STATUS=""
     GAME_WIN=""
+    FRAMES_FILE=""  # a counter belongs to one run: start_game names its own
     (cd "$GAMEDIR" && exec env "${env_args[@]+"${env_args[@]}"}" "$@" "$VASKEL_BIN" \
         >"$GAMEDIR/stdout.txt" 2>"$GAMEDIR/stderr.txt" </dev/null) &
     GAME_PID=$!
@@ -210,13 +211,13 @@ wait_window() {
 # (the window is mapped, and black, before the loop draws into it). Given
 # no arguments, a native game runs with the frame counter preloaded.
 start_game() {
-    FRAMES_FILE=$E2E_DIR/frames
-    rm -f "$FRAMES_FILE"
-    local so
+    local so frames=""
     if [ $# -eq 0 ] && [ "$(head -c 4 "$VASKEL_BIN" 2>/dev/null)" = $'\x7fELF' ] && so=$(swapcount_so); then
-        set -- LD_PRELOAD="$so" VASKEL_FRAMES_FILE="$FRAMES_FILE"
+        frames=$E2E_DIR/frames.$RANDOM
+        set -- LD_PRELOAD="$so" VASKEL_FRAMES_FILE="$frames"
     fi
     launch_game "$@"
+    FRAMES_FILE=$frames
     wait_window 30
     _game_looping() { grep -q '^Entering gameloop$' "$GAMEDIR/stdout.txt" || ! game_running; }
     wait_until 60 _game_looping || fail "game did not reach its frame loop in 60 s"
