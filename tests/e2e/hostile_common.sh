@@ -33,7 +33,7 @@ assert_drawing() {
         game_running || case_fail "the game died while running (see stderr above)"
         y=$((y == 200 ? 300 : 200))
         mousemove_window 320 "$y"
-        sleep 0.3
+        wait_frames 2 "${1:-20}"  # the move is drawn before the next one cancels it
         screenshot "$b"
         [ "$(_raw "$b")" = "$first" ] || return 0
         [ "$SECONDS" -lt "$deadline" ] || case_fail "the picture did not change in ${1:-20} s"
