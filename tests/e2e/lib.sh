@@ -28,6 +28,7 @@ E2E_DIR=$(mktemp -d "${TMPDIR:-/tmp}/vaskel-e2e.XXXXXX")
 GAMEDIR=""      # working dir of the game (make_gamedir)
 GAME_PID=""     # the running game (launch_game / start_game)
 FRAMES_FILE=""  # its frame counter's file (start_game)
+FRAMES_PID=""   # the game that counter counts
 GAME_WIN=""     # its top-level window (start_game / wait_window)
 GAME_STATUS=""  # exit status after wait_game_exit
 XVFB_PID=""
@@ -169,7 +170,6 @@ launch_game() {
     fi
     GAME_STATUS=""
     GAME_WIN=""
-    FRAMES_FILE=""  # a counter belongs to one run: start_game names its own
     (cd "$GAMEDIR" && exec env "${env_args[@]+"${env_args[@]}"}" "$@" "$VASKEL_BIN" \
         >"$GAMEDIR/stdout.txt" 2>"$GAMEDIR/stderr.txt" </dev/null) &
     GAME_PID=$!
@@ -217,7 +217,7 @@ start_game() {
         set -- LD_PRELOAD="$so" VASKEL_FRAMES_FILE="$frames"
     fi
     launch_game "$@"
-    FRAMES_FILE=$frames
+    FRAMES_FILE=$frames FRAMES_PID=$GAME_PID
     wait_window 30
     _game_looping() { grep -q '^Entering gameloop$' "$GAMEDIR/stdout.txt" || ! game_running; }
     wait_until 60 _game_looping || fail "game did not reach its frame loop in 60 s"
@@ -350,8 +350,10 @@ swapcount_so() {
 
 # frames_shown: the frames the game has presented so far, from the counter
 # start_game preloads; empty when it runs without one (Wine, a wrapper).
+# A counter belongs to one run: a game started otherwise never reads a
+# finished run's count as its own.
 frames_shown() {
-    [ -e "$FRAMES_FILE" ] || return 0
+    [ "$FRAMES_PID" = "$GAME_PID" ] && [ -e "$FRAMES_FILE" ] || return 0
     local n="" tries=0
     while [ -z "$n" ] && [ "$tries" -lt 50 ]; do  # the counter rewrites the file each frame
         n=$(cut -d' ' -f1 "$FRAMES_FILE" 2>/dev/null) || true
