@@ -370,15 +370,12 @@ frames_past() {
 }
 
 # wait_frames N [TIMEOUT_S]: until the game has presented N more frames
-# (or has ended). Without a frame counter (Wine) all it can do is wait N
-# frames' time at full pace.
+# (or has ended). Without a frame counter it fails: a guessed time would
+# hold only at some machine's pace.
 wait_frames() {
     local at
     at=$(frames_shown)
-    if [ -z "$at" ]; then
-        sleep "$(awk -v n="$1" 'BEGIN { print n * 0.07 }')"
-        return 0
-    fi
+    [ -n "$at" ] || fail "wait_frames: the game runs without a frame counter"
     wait_until "${2:-60}" frames_past $((at + $1)) || fail "fewer than $1 frames in ${2:-60} s"
 }
 
