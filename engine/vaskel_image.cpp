@@ -44,16 +44,22 @@ bool readHeader(const unsigned char* h, size_t got, VK_BMP_INFO& b) {
     return true;
 }
 
+const uint32_t kRle8 = 1, kRle4 = 2;
+
+bool runLength(const VK_BMP_INFO& b) { return b.compression == kRle8 || b.compression == kRle4; }
+
 // Whether size bytes of file hold the pixels the header claims; a stream
 // that cannot tell its size gets the benefit of the doubt.
 bool pixelsFit(const VK_BMP_INFO& b, long long size) {
     if (size < 0) return true;
     uint64_t held = uint64_t(size) > b.offset ? uint64_t(size) - b.offset : 0;
 
-    // Run-length codes can end the picture at once (the rest stays index
-    // 0), so two bytes may legitimately stand for any size.
-    const uint32_t kRle8 = 1, kRle4 = 2;
-    if (b.compression == kRle8 || b.compression == kRle4) return held >= 2;
+    // A run-length code puts down at most 255 pixels for its 2 bytes; the
+    // end-of-line, delta and end-of-picture codes leave the rest to the
+    // background, so a few bytes could claim any size and have SDL decode
+    // gigabytes. A picture larger than its data could fill with runs is
+    // refused, which bounds the decoded picture by the file.
+    if (runLength(b)) return held >= 2 && b.width * b.rows <= held / 2 * 255;
 
     // Rows are padded to 4 bytes, except that SDL does not insist on the
     // last row's padding.

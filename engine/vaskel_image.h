@@ -11,7 +11,7 @@
 enum VK_BMP_VERDICT {
     VK_BMP_NOT_BITMAP,
     VK_BMP_HEADER_CUT,      // ends before its sizes: no picture can follow
-    VK_BMP_PIXELS_MISSING,  // claims more pixel bytes than follow its pixel offset
+    VK_BMP_PIXELS_MISSING,  // claims more pixels than the data after its pixel offset holds
     VK_BMP_ACCEPTABLE,
 };
 

@@ -89,10 +89,12 @@ void temp_quit() {
 }
 
 // The schedule is never re-based: once the clock has passed next_time this
-// returns 0 until the loop has caught up, 30 ms per frame.
+// returns 0 until the loop has caught up, 30 ms per frame. The tick count
+// wraps after 49.7 days; a signed difference stays right across the wrap,
+// where comparing the counts would sleep until it came round again.
 unsigned retTime() {
-    Uint32 now = SDL_GetTicks();
-    return next_time > now ? next_time - now : 0;
+    int32_t ahead = int32_t(next_time - SDL_GetTicks());
+    return ahead > 0 ? unsigned(ahead) : 0;
 }
 
 int temp_process_events() {

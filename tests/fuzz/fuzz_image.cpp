@@ -26,9 +26,13 @@ void inspectBmp(const uint8_t* data, size_t size) {
     bool magic = size >= 2 && data[0] == 'B' && data[1] == 'M';
     if (magic != (info.verdict != VK_BMP_NOT_BITMAP)) __builtin_trap();
     if (info.colors < 0 || info.colors > 256 || (info.colors && info.verdict != VK_BMP_ACCEPTABLE)) __builtin_trap();
-    // An accepted picture's rows lie inside the file (run-length ones may
-    // end at once and claim nothing).
-    if (info.verdict != VK_BMP_ACCEPTABLE || info.compression == 1 || info.compression == 2) return;
+    // An accepted picture's rows lie inside the file; a run-length one's
+    // pixels take at least 2 bytes for every 255.
+    if (info.verdict != VK_BMP_ACCEPTABLE) return;
+    if (info.compression == 1 || info.compression == 2) {
+        if (info.offset > size || info.width * info.rows > (size - info.offset) / 2 * 255) __builtin_trap();
+        return;
+    }
     uint64_t lastRow = (info.width * info.bits + 7) / 8;
     if (lastRow == 0 || info.rows == 0) return;
     unsigned __int128 end = (unsigned __int128)info.offset + lastRow + (info.rows - 1) * ((lastRow + 3) & ~3ull);

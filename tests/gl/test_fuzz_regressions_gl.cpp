@@ -75,8 +75,10 @@ TEST(FuzzRegression, BitmapDecodedToZeroBitsIsRefused) {
 // sdl12-compat reserved 6 GB for this 111-byte file (127 x 50,331,712 at
 // 1 bit, run-length coded) before failing; it is now refused on its header.
 // And 4 GB for this 33-byte one, whose header is cut before its compression.
+// And decoded 1 GB (16384 x 16384, run-length) from 1,080 bytes whose only
+// code ends the picture, and said "OK.".
 TEST(FuzzRegression, BitmapsSdl12CompatReservedGigabytesForAreRefused) {
-    for (const char* name : {"bmp-tall-1bit-rle.bmp", "bmp-cut-header-huge.bmp"}) {
+    for (const char* name : {"bmp-tall-1bit-rle.bmp", "bmp-cut-header-huge.bmp", "bmp-rle-claims-16384.bmp"}) {
         std::ifstream in(std::string(FUZZ_DATA_DIR) + "/" + name, std::ios::binary);
         std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         ASSERT_FALSE(bytes.empty()) << name;

@@ -40,15 +40,16 @@ protected:
 
 }  // namespace
 
-TEST_F(LoopTest, RetTimeIsTheUnsignedTimeLeftUntilTheFrameIsDue) {
+TEST_F(LoopTest, RetTimeIsTheTimeLeftUntilTheFrameIsDueAcrossTheClocksWrap) {
     const struct {
         Uint32 next, now;
         unsigned wait;
     } cases[] = {
         {5000, 4990, 10}, {5000, 5000, 0}, {5000, 5001, 0}, {0xFFFFFFF0u, 0xFFFFFFE0u, 16}, {20, 5, 15},
-        // The schedule has wrapped and the clock not yet: frames run back to
-        // back until the clock wraps too, never a 49-day sleep.
-        {10, 0xFFFFFFF5u, 0},
+        // Only the schedule has wrapped: the frame is due in 21 ms.
+        {10, 0xFFFFFFF5u, 21},
+        // Only the clock has wrapped, the loop 21 ms late: no 49-day sleep.
+        {0xFFFFFFF5u, 10, 0},
     };
     for (const auto& c : cases) {
         next_time = c.next;
@@ -66,6 +67,21 @@ TEST_F(LoopTest, AStallIsCaughtUpWithoutSleeping) {
     expected.resize(12, "SDL_Delay(30)");
     EXPECT_EQ(fake::texts("SDL_Delay"), expected);
     EXPECT_EQ(fake::count("SDL_GL_SwapBuffers"), 12u);
+}
+
+// The tick count has just wrapped with the loop three frames late, so the
+// schedule still lies just below 2^32: the loop catches up back to back,
+// then keeps its 30 ms pace, one frame drawn per step.
+TEST_F(LoopTest, TheClocksWrapNeitherSleepsLongNorSkipsFrames) {
+    fake::ticks = 20;
+    next_time = fake::ticks - 3 * FRAME_MS;
+    fake::clearCalls();
+    for (int i = 0; i < 8; i++) temp_frame();
+    std::vector<std::string> expected(4, "SDL_Delay(0)");
+    expected.resize(8, "SDL_Delay(30)");
+    EXPECT_EQ(fake::texts("SDL_Delay"), expected);
+    EXPECT_EQ(fake::count("SDL_GL_SwapBuffers"), 8u);
+    EXPECT_EQ(next_time, fake::ticks + FRAME_MS);
 }
 
 TEST_F(LoopTest, OnlyTheLastKeyStateOfABatchIsSeenByTheMovementStep) {
