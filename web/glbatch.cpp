@@ -48,6 +48,11 @@ bool planeOf(const Vertex* q, float* plane) {
     return true;
 }
 
+// A group's quads are split into blocks of this many units on a side, so
+// that blocks outside the view can be left out. Ordered by z, then y, then
+// x, a row of neighbouring blocks stays one range of indices.
+const float kBlock = 8;
+
 struct QuadInfo {
     GLuint texture;
     bool cullable;
@@ -55,6 +60,7 @@ struct QuadInfo {
     uint32_t partner;  // for SHARED and COVERED: the quad on the same corners
     float normal[3];
     float plane;
+    float block[3];  // z, y, x of the block its first corner lies in
 };
 
 bool groupLess(const QuadInfo& a, const QuadInfo& b) {
@@ -62,7 +68,8 @@ bool groupLess(const QuadInfo& a, const QuadInfo& b) {
     if (a.cullable != b.cullable) return a.cullable < b.cullable;
     if (!std::equal(a.normal, a.normal + 3, b.normal))
         return std::lexicographical_compare(a.normal, a.normal + 3, b.normal, b.normal + 3);
-    return a.plane < b.plane;
+    if (a.plane != b.plane) return a.plane < b.plane;
+    return std::lexicographical_compare(a.block, a.block + 3, b.block, b.block + 3);
 }
 
 bool sameGroup(const QuadInfo& a, const QuadInfo& b) { return !groupLess(a, b) && !groupLess(b, a); }
@@ -131,6 +138,27 @@ std::vector<BatchCell> findCells(const std::vector<Vertex>& v, size_t quads) {
     return cells;
 }
 
+// Whether the box lies wholly beyond one plane of the clip volume, where
+// nothing in it reaches a pixel. The planes are linear in clip space, so
+// this holds whichever side of the eye the corners lie.
+bool outsideView(const Mat4& clip, const float* lo, const float* hi) {
+    unsigned beyond = 63;  // two bits per axis: below -w, above w
+    for (int k = 0; k < 8 && beyond; k++) {
+        const float p[3] = {k & 1 ? hi[0] : lo[0], k & 2 ? hi[1] : lo[1], k & 4 ? hi[2] : lo[2]};
+        float c[4];
+        for (int r = 0; r < 4; r++)
+            c[r] = clip.m[r] * p[0] + clip.m[4 + r] * p[1] + clip.m[8 + r] * p[2] + clip.m[12 + r];
+        float slack = 1e-4f * (std::fabs(c[3]) + 1);
+        unsigned out = 0;
+        for (int a = 0; a < 3; a++) {
+            if (c[a] < -c[3] - slack) out |= 1u << (2 * a);
+            if (c[a] > c[3] + slack) out |= 2u << (2 * a);
+        }
+        beyond &= out;
+    }
+    return beyond != 0;
+}
+
 float distanceToBox(const float* e, const float* lo, const float* hi) {
     float d2 = 0;
     for (int a = 0; a < 3; a++) {
@@ -149,9 +177,10 @@ void addSegment(std::vector<Segment>& out, GLuint texture, uint32_t first, uint3
 
 }  // namespace
 
-bool BatchCache::matches(const std::vector<Vertex>& v, const std::vector<GLuint>& quadTextures) const {
-    return !source_.empty() && v.size() == source_.size() && quadTextures == sourceTextures_ &&
-           std::memcmp(v.data(), source_.data(), v.size() * sizeof(Vertex)) == 0;
+bool BatchCache::matches(const std::vector<Vertex>& v, size_t same, const std::vector<GLuint>& quadTextures) const {
+    if (source_.empty() || v.size() != source_.size() || quadTextures != sourceTextures_) return false;
+    same = std::min(same, v.size());
+    return std::memcmp(v.data() + same, source_.data() + same, (v.size() - same) * sizeof(Vertex)) == 0;
 }
 
 void BatchCache::build(const std::vector<Vertex>& v, const std::vector<GLuint>& quadTextures) {
@@ -169,6 +198,7 @@ void BatchCache::build(const std::vector<Vertex>& v, const std::vector<GLuint>& 
         std::memcpy(i.normal, v[q * 4].nrm, sizeof i.normal);
         i.cullable = planeOf(&v[q * 4], &i.plane);
         if (!i.cullable) i.normal[0] = i.normal[1] = i.normal[2] = 0;
+        for (int a = 0; a < 3; a++) i.block[2 - a] = std::floor(v[q * 4].pos[a] / kBlock);
     }
     markShared(v, info);
 
@@ -218,11 +248,22 @@ void BatchCache::build(const std::vector<Vertex>& v, const std::vector<GLuint>& 
     };
     for (size_t k = 0; k < faces.size(); k++) {
         const QuadInfo& i = info[faces[k]];
-        if (groups_.empty() || !sameGroup(info[faces[k - 1]], i))
-            groups_.push_back(BatchGroup{i.texture, {i.normal[0], i.normal[1], i.normal[2]}, i.plane, i.cullable,
-                                         uint32_t(indices_.size()), 0});
+        const Vertex* corners = &v[faces[k] * 4];
+        if (groups_.empty() || !sameGroup(info[faces[k - 1]], i)) {
+            BatchGroup g{i.texture, {i.normal[0], i.normal[1], i.normal[2]}, i.plane, i.cullable,
+                         uint32_t(indices_.size()), 0, {}, {}};
+            std::copy(corners[0].pos, corners[0].pos + 3, g.lo);
+            std::copy(corners[0].pos, corners[0].pos + 3, g.hi);
+            groups_.push_back(g);
+        }
+        BatchGroup& g = groups_.back();
+        for (int c = 0; c < 4; c++)
+            for (int a = 0; a < 3; a++) {
+                g.lo[a] = std::min(g.lo[a], corners[c].pos[a]);
+                g.hi[a] = std::max(g.hi[a], corners[c].pos[a]);
+            }
         uint32_t first = emit(faces[k]);
-        groups_.back().count += 6;
+        g.count += 6;
         if (i.cullable) addNear(faces[k], first, false);
     }
     for (uint32_t q : shared) addNear(q, emit(q), true);
@@ -230,7 +271,7 @@ void BatchCache::build(const std::vector<Vertex>& v, const std::vector<GLuint>& 
 
 bool BatchCache::contains(const float* point) const { return distanceToBox(point, lo_, hi_) == 0; }
 
-std::vector<Segment> BatchCache::visible(const float* eye, float nearReach) const {
+std::vector<Segment> BatchCache::visible(const float* eye, float nearReach, const Mat4* clip) const {
     std::vector<Segment> out;
     if (!eye) {
         for (const BatchGroup& g : groups_) addSegment(out, g.texture, g.first, g.count);
@@ -245,7 +286,8 @@ std::vector<Segment> BatchCache::visible(const float* eye, float nearReach) cons
     auto facing = [&](const float* n, float plane) { return point ? dot3(n, e) - plane > 0 : dot3(n, e) > 0; };
 
     for (const BatchGroup& g : groups_)
-        if (!g.cullable || facing(g.normal, g.plane)) addSegment(out, g.texture, g.first, g.count);
+        if ((!g.cullable || facing(g.normal, g.plane)) && !(clip && outsideView(*clip, g.lo, g.hi)))
+            addSegment(out, g.texture, g.first, g.count);
     if (!point || distanceToBox(e, lo_, hi_) > nearReach) return out;
 
     // Near the run: faces seen from behind and shared sides, from the

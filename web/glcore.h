@@ -49,6 +49,7 @@ struct Uniforms {
     float lightPosition[4];  // eye space
     float lightAmbient[4], lightDiffuse[4];
     bool fog;
+    bool fogPerPixel;  // GL_FOG_HINT is GL_NICEST; otherwise per vertex, as GL allows
     GLenum fogMode;
     float fogColor[4];
     float fogStart, fogEnd, fogDensity;
@@ -81,14 +82,15 @@ public:
     virtual void drawBatch(const Uniforms& u, const std::vector<Segment>& segs) = 0;
 };
 
-// Quads of a cached batch that share texture, normal and plane: culled
-// or drawn together.
+// Quads of a cached batch that share texture, normal, plane and block:
+// culled or drawn together.
 struct BatchGroup {
     GLuint texture;
     float normal[3];
     float plane;     // dot(normal, any corner)
     bool cullable;   // one non-zero normal at all four corners, across the quad
     uint32_t first, count;  // indices
+    float lo[3], hi[3];     // the box their corners span
 };
 
 // An axis-aligned box that six consecutive quads of the run close.
@@ -122,14 +124,18 @@ struct NearQuad {
 // of the run's bounding box.
 class BatchCache {
 public:
-    bool matches(const std::vector<Vertex>& v, const std::vector<GLuint>& quadTextures) const;
+    // Whether v (of which the first `same` are known to equal the cached
+    // run's) and its quads' textures are the cached run.
+    bool matches(const std::vector<Vertex>& v, size_t same, const std::vector<GLuint>& quadTextures) const;
+    const std::vector<Vertex>& source() const { return source_; }
     // Afterwards vertices() and indices() are what the backend must hold.
     void build(const std::vector<Vertex>& v, const std::vector<GLuint>& quadTextures);
     // Index ranges to draw for an eye at homogeneous object-space point eye
     // (w 0: a direction, as with an orthographic projection; no near set);
-    // nearReach: the farthest the near plane reaches from the eye. Null:
-    // everything but the covered quads.
-    std::vector<Segment> visible(const float* eye, float nearReach) const;
+    // nearReach: the farthest the near plane reaches from the eye; clip:
+    // object to clip space, which leaves out groups outside the view (null:
+    // none). Null eye: everything but the covered quads.
+    std::vector<Segment> visible(const float* eye, float nearReach, const Mat4* clip = nullptr) const;
 
     const std::vector<Vertex>& vertices() const { return sorted_; }
     const std::vector<uint32_t>& indices() const { return indices_; }
@@ -183,6 +189,16 @@ public:
 
     // Entry points, named after the GL calls.
     void execute(const Command& c);  // records instead while a list is open
+    // What execute does for the calls a floor makes per vertex and per face,
+    // outside a display list: a quarter of a million of them every frame.
+    void begin(GLenum mode);
+    void end() { endPrimitive(); }
+    void vertex(float x, float y, float z);
+    void normal(float x, float y, float z) { set3(normal_, x, y, z); }
+    void texCoord(float s, float t) { tex_[0] = s, tex_[1] = t; }
+    void bindTexture(GLenum target, GLuint name) {
+        if (!inBegin_ && target == GL_TEXTURE_2D) bound_ = name;  // the pending primitives keep their own
+    }
     GLuint genLists(GLsizei range);
     void newList(GLuint list, GLenum mode);
     void endList();
@@ -204,6 +220,7 @@ public:
     const BatchCache& cache() const { return cache_; }
 
 private:
+    static void set3(float* to, float x, float y, float z) { to[0] = x, to[1] = y, to[2] = z; }
     void run(const Command& c);
     void setCap(GLenum cap, bool on);
     Mat4& current();
@@ -244,6 +261,7 @@ private:
     GLenum fogMode_ = GL_EXP;
     float fogColor_[4] = {0, 0, 0, 0};
     float fogStart_ = 0, fogEnd_ = 1, fogDensity_ = 1;
+    GLenum fogHint_ = GL_DONT_CARE;
 
     // Textures.
     GLuint bound_ = 0;
@@ -269,6 +287,7 @@ private:
     GLenum beginMode_ = 0;
     uint32_t beginFirst_ = 0;
     std::vector<Vertex> verts_;
+    size_t sameAsCached_ = 0;  // leading vertices of verts_ equal to the cached run's
     std::vector<Piece> pieces_;
     std::vector<GLuint> quadTex_;
     std::vector<uint32_t> scratch_;

@@ -19,6 +19,8 @@ void submit(vkw::Command::Op op, GLenum a = 0, GLenum b = 0, std::initializer_li
     gContext->execute(c);
 }
 
+bool direct() { return gContext && !gContext->compiling(); }
+
 void submit4(vkw::Command::Op op, GLenum a, GLenum b, const GLfloat* p) {
     if (!gContext || !p) return;
     submit(op, a, b, {p[0], p[1], p[2], p[3]});
@@ -35,15 +37,23 @@ using vkw::Command;
 
 extern "C" {
 
-void glBegin(GLenum mode) { submit(Command::BEGIN, mode); }
-void glEnd(void) { submit(Command::END); }
-void glVertex2f(GLfloat x, GLfloat y) { submit(Command::VERTEX, 0, 0, {x, y, 0}); }
-void glVertex3f(GLfloat x, GLfloat y, GLfloat z) { submit(Command::VERTEX, 0, 0, {x, y, z}); }
-void glNormal3f(GLfloat x, GLfloat y, GLfloat z) { submit(Command::NORMAL, 0, 0, {x, y, z}); }
-void glTexCoord2f(GLfloat s, GLfloat t) { submit(Command::TEXCOORD, 0, 0, {s, t}); }
+// Outside a display list these go straight to the context, which does
+// what running their Command would.
+void glBegin(GLenum mode) { direct() ? gContext->begin(mode) : submit(Command::BEGIN, mode); }
+void glEnd(void) { direct() ? gContext->end() : submit(Command::END); }
+void glVertex2f(GLfloat x, GLfloat y) { glVertex3f(x, y, 0); }
+void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
+    direct() ? gContext->vertex(x, y, z) : submit(Command::VERTEX, 0, 0, {x, y, z});
+}
+void glNormal3f(GLfloat x, GLfloat y, GLfloat z) {
+    direct() ? gContext->normal(x, y, z) : submit(Command::NORMAL, 0, 0, {x, y, z});
+}
+void glTexCoord2f(GLfloat s, GLfloat t) { direct() ? gContext->texCoord(s, t) : submit(Command::TEXCOORD, 0, 0, {s, t}); }
 void glColor3f(GLfloat r, GLfloat g, GLfloat b) { submit(Command::COLOR, 0, 0, {r, g, b, 1}); }
 void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) { submit(Command::COLOR, 0, 0, {r, g, b, a}); }
-void glBindTexture(GLenum target, GLuint texture) { submit(Command::BIND, target, texture); }
+void glBindTexture(GLenum target, GLuint texture) {
+    direct() ? gContext->bindTexture(target, texture) : submit(Command::BIND, target, texture);
+}
 void glEnable(GLenum cap) { submit(Command::ENABLE, cap); }
 void glDisable(GLenum cap) { submit(Command::DISABLE, cap); }
 void glBlendFunc(GLenum s, GLenum d) { submit(Command::BLENDFUNC, s, d); }

@@ -1,17 +1,55 @@
-// The WebGL side of the browser build: one shader for what the fixed
-// function pipeline does for the game (texture modulated by the colour,
-// one light with colour material, fog), texture objects, a stream buffer
-// for small runs and the resident buffers of the cached batch.
+// The WebGL side of the browser build: shaders for what the fixed function
+// pipeline does for the game (texture modulated by the colour, one light
+// with colour material, fog), texture objects, a stream buffer for small
+// runs and the resident buffers of the cached batch.
 #include "webgl.h"
 
 #include <GLES2/gl2.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace vkw {
 
 namespace {
+
+// One program for each combination of the state below, so that no shader
+// branches on state and none does work for what is off. Fog is computed per
+// vertex, as GL allows unless GL_FOG_HINT asks for GL_NICEST.
+enum Variant : unsigned {
+    V_TEXTURED = 1,
+    V_LIGHTING = 2,
+    V_LIGHT = 4,           // with V_LIGHTING: the light is on
+    V_COLOR_MATERIAL = 8,  // with V_LIGHTING
+    V_FOG_PER_PIXEL = 16,  // with a fog mode
+    V_FOG_SHIFT = 5,       // 2 bits: 0 none, 1 GL_LINEAR, 2 GL_EXP, 3 GL_EXP2
+};
+
+const char kCommon[] = R"(
+uniform float u_fogStart;
+uniform float u_fogEnd;
+uniform float u_fogDensity;
+#if FOG
+float fogFactor(float z) {
+#if FOG == 1
+    float f = (u_fogEnd - z) / (u_fogEnd - u_fogStart);
+#elif FOG == 2
+    float f = exp(-u_fogDensity * z);
+#else
+    float f = exp(-(u_fogDensity * z) * (u_fogDensity * z));
+#endif
+    return clamp(f, 0.0, 1.0);
+}
+varying float v_fog;  // the factor, or per pixel the fog coordinate
+#endif
+varying vec4 v_col;
+#if TEXTURED
+varying vec2 v_tex;
+#endif
+)";
 
 const char kVertexShader[] = R"(
 attribute vec3 a_pos;
@@ -21,70 +59,70 @@ attribute vec4 a_col;
 uniform mat4 u_mv;
 uniform mat4 u_proj;
 uniform mat3 u_nmat;
-uniform bool u_lighting;
-uniform bool u_colorMaterial;
 uniform vec4 u_sceneAmbient;
 uniform vec4 u_matAmbient;
 uniform vec4 u_matDiffuse;
-uniform bool u_lightOn;
 uniform vec4 u_lightPos;
 uniform vec4 u_lightAmbient;
 uniform vec4 u_lightDiffuse;
-varying vec4 v_col;
-varying vec2 v_tex;
-varying float v_fogCoord;
 void main() {
     vec4 eye = u_mv * vec4(a_pos, 1.0);
     gl_Position = u_proj * eye;
+#if TEXTURED
     v_tex = a_tex;
-    v_fogCoord = abs(eye.z / eye.w);
+#endif
+#if LIGHTING
+#if COLOR_MATERIAL
+    vec4 amb = a_col, dif = a_col;
+#else
+    vec4 amb = u_matAmbient, dif = u_matDiffuse;
+#endif
+    vec3 c = u_sceneAmbient.rgb * amb.rgb;
+#if LIGHT
+    vec3 n = u_nmat * a_nrm;
+    vec3 l = u_lightPos.w != 0.0 ? u_lightPos.xyz / u_lightPos.w - eye.xyz / eye.w : u_lightPos.xyz;
+    c += u_lightAmbient.rgb * amb.rgb + max(dot(n, normalize(l)), 0.0) * u_lightDiffuse.rgb * dif.rgb;
+#endif
+    v_col = vec4(clamp(c, 0.0, 1.0), dif.a);
+#else
     v_col = a_col;
-    if (u_lighting) {
-        vec4 amb = u_colorMaterial ? a_col : u_matAmbient;
-        vec4 dif = u_colorMaterial ? a_col : u_matDiffuse;
-        vec3 c = u_sceneAmbient.rgb * amb.rgb;
-        if (u_lightOn) {
-            vec3 n = u_nmat * a_nrm;
-            vec3 l = u_lightPos.w != 0.0 ? u_lightPos.xyz / u_lightPos.w - eye.xyz / eye.w : u_lightPos.xyz;
-            c += u_lightAmbient.rgb * amb.rgb + max(dot(n, normalize(l)), 0.0) * u_lightDiffuse.rgb * dif.rgb;
-        }
-        v_col = vec4(clamp(c, 0.0, 1.0), dif.a);
-    }
+#endif
+#if FOG
+    float z = abs(eye.z / eye.w);
+#if FOG_PER_PIXEL
+    v_fog = z;
+#else
+    v_fog = fogFactor(z);
+#endif
+#endif
 }
 )";
 
 const char kFragmentShader[] = R"(
-precision highp float;
 uniform sampler2D u_tex;
-uniform bool u_textured;
-uniform bool u_fog;
-uniform int u_fogMode;
 uniform vec4 u_fogColor;
-uniform float u_fogStart;
-uniform float u_fogEnd;
-uniform float u_fogDensity;
-varying vec4 v_col;
-varying vec2 v_tex;
-varying float v_fogCoord;
 void main() {
     vec4 c = v_col;
-    if (u_textured) c *= texture2D(u_tex, v_tex);
-    if (u_fog) {
-        float f;
-        if (u_fogMode == 0) f = (u_fogEnd - v_fogCoord) / (u_fogEnd - u_fogStart);
-        else if (u_fogMode == 1) f = exp(-u_fogDensity * v_fogCoord);
-        else f = exp(-(u_fogDensity * v_fogCoord) * (u_fogDensity * v_fogCoord));
-        c.rgb = mix(u_fogColor.rgb, c.rgb, clamp(f, 0.0, 1.0));
-    }
+#if TEXTURED
+    c *= texture2D(u_tex, v_tex);
+#endif
+#if FOG
+#if FOG_PER_PIXEL
+    c.rgb = mix(u_fogColor.rgb, c.rgb, fogFactor(v_fog));
+#else
+    c.rgb = mix(u_fogColor.rgb, c.rgb, v_fog);
+#endif
+#endif
     gl_FragColor = c;
 }
 )";
 
 enum Attrib { A_POS, A_NRM, A_TEX, A_COL };
 
-GLuint compile(GLenum type, const char* source) {
+GLuint compile(GLenum type, const std::string& source) {
     GLuint s = glCreateShader(type);
-    glShaderSource(s, 1, &source, nullptr);
+    const char* text = source.c_str();
+    glShaderSource(s, 1, &text, nullptr);
     glCompileShader(s);
     GLint ok = 0;
     glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
@@ -96,24 +134,50 @@ GLuint compile(GLenum type, const char* source) {
     return s;
 }
 
+unsigned variantOf(const Uniforms& u, bool textured) {
+    unsigned v = textured ? V_TEXTURED : 0;
+    if (u.lighting) v |= V_LIGHTING | (u.lightOn ? V_LIGHT : 0) | (u.colorMaterial ? V_COLOR_MATERIAL : 0);
+    if (u.fog) {
+        unsigned mode = u.fogMode == GL_LINEAR ? 1 : u.fogMode == GL_EXP ? 2 : 3;
+        v |= mode << V_FOG_SHIFT | (u.fogPerPixel ? V_FOG_PER_PIXEL : 0);
+    }
+    return v;
+}
+
+// The uniforms of one program, each set only when its value changes.
+enum UniformName {
+    U_MV, U_PROJ, U_NMAT, U_SCENE_AMBIENT, U_MAT_AMBIENT, U_MAT_DIFFUSE, U_LIGHT_POS, U_LIGHT_AMBIENT,
+    U_LIGHT_DIFFUSE, U_FOG_COLOR, U_FOG_START, U_FOG_END, U_FOG_DENSITY, U_COUNT
+};
+const char* const kUniformNames[U_COUNT] = {
+    "u_mv", "u_proj", "u_nmat", "u_sceneAmbient", "u_matAmbient", "u_matDiffuse", "u_lightPos", "u_lightAmbient",
+    "u_lightDiffuse", "u_fogColor", "u_fogStart", "u_fogEnd", "u_fogDensity",
+};
+
+struct Program {
+    GLuint id = 0;
+    GLint loc[U_COUNT];
+    std::vector<float> value[U_COUNT];  // as last set; empty: never
+
+    // Sets uniform n to the n floats at f unless it holds them already.
+    template <typename Set>
+    void set(UniformName n, const float* f, size_t count, Set apply) {
+        if (loc[n] < 0) return;
+        std::vector<float>& was = value[n];
+        if (was.size() == count && std::equal(f, f + count, was.begin())) return;
+        was.assign(f, f + count);
+        apply(loc[n], f);
+    }
+};
+
 class WebGLBackend : public Backend {
 public:
     WebGLBackend() {
-        program_ = glCreateProgram();
-        glAttachShader(program_, compile(GL_VERTEX_SHADER, kVertexShader));
-        glAttachShader(program_, compile(GL_FRAGMENT_SHADER, kFragmentShader));
-        glBindAttribLocation(program_, A_POS, "a_pos");
-        glBindAttribLocation(program_, A_NRM, "a_nrm");
-        glBindAttribLocation(program_, A_TEX, "a_tex");
-        glBindAttribLocation(program_, A_COL, "a_col");
-        glLinkProgram(program_);
-        glUseProgram(program_);
-        for (int a = A_POS; a <= A_COL; a++) glEnableVertexAttribArray(a);
-        glUniform1i(loc("u_tex"), 0);
         glGenBuffers(1, &streamVbo_);
         glGenBuffers(1, &streamIbo_);
         glGenBuffers(1, &batchVbo_);
         glGenBuffers(1, &batchIbo_);
+        for (int a = A_POS; a <= A_COL; a++) glEnableVertexAttribArray(a);
         // GL's initial state, which WebGL shares except for these.
         glDisable(GL_DITHER);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -128,7 +192,7 @@ public:
 
     void texImage(GLuint name, int w, int h, GLenum format, const uint8_t* pixels) override {
         Texture& t = texture(name);
-        glBindTexture(GL_TEXTURE_2D, t.id);
+        bind(t.id);
         glTexImage2D(GL_TEXTURE_2D, 0, format, w, h, 0, format, GL_UNSIGNED_BYTE, pixels);
         t.hasImage = true;
     }
@@ -144,7 +208,7 @@ public:
         if (pname == GL_TEXTURE_MIN_FILTER) t.minFilter = value;
         if ((pname == GL_TEXTURE_WRAP_S || pname == GL_TEXTURE_WRAP_T) && value == 0x2900 /* GL_CLAMP */)
             value = GL_CLAMP_TO_EDGE;
-        glBindTexture(GL_TEXTURE_2D, t.id);
+        bind(t.id);
         glTexParameteri(GL_TEXTURE_2D, pname, value);
     }
 
@@ -179,12 +243,16 @@ private:
         GLint minFilter = 0x2702;  // GL_NEAREST_MIPMAP_LINEAR, GL's default
     };
 
-    GLint loc(const char* name) { return glGetUniformLocation(program_, name); }
-
     Texture& texture(GLuint name) {
         Texture& t = textures_[name];
         if (!t.id) glGenTextures(1, &t.id);
         return t;
+    }
+
+    void bind(GLuint id) {
+        if (id == boundId_) return;
+        boundId_ = id;
+        glBindTexture(GL_TEXTURE_2D, id);
     }
 
     // Texture 0 and textures GL would find incomplete (no image, or a
@@ -196,25 +264,56 @@ private:
         return f == GL_NEAREST || f == GL_LINEAR;
     }
 
-    void setUniforms(const Uniforms& u) {
-        glUniformMatrix4fv(loc("u_mv"), 1, GL_FALSE, u.modelview.m);
-        glUniformMatrix4fv(loc("u_proj"), 1, GL_FALSE, u.projection.m);
-        glUniformMatrix3fv(loc("u_nmat"), 1, GL_FALSE, u.normalMatrix);
-        glUniform1i(loc("u_lighting"), u.lighting);
-        glUniform1i(loc("u_colorMaterial"), u.colorMaterial);
-        glUniform4fv(loc("u_sceneAmbient"), 1, u.sceneAmbient);
-        glUniform4fv(loc("u_matAmbient"), 1, u.materialAmbient);
-        glUniform4fv(loc("u_matDiffuse"), 1, u.materialDiffuse);
-        glUniform1i(loc("u_lightOn"), u.lightOn);
-        glUniform4fv(loc("u_lightPos"), 1, u.lightPosition);
-        glUniform4fv(loc("u_lightAmbient"), 1, u.lightAmbient);
-        glUniform4fv(loc("u_lightDiffuse"), 1, u.lightDiffuse);
-        glUniform1i(loc("u_fog"), u.fog);
-        glUniform1i(loc("u_fogMode"), u.fogMode == GL_LINEAR ? 0 : u.fogMode == GL_EXP ? 1 : 2);
-        glUniform4fv(loc("u_fogColor"), 1, u.fogColor);
-        glUniform1f(loc("u_fogStart"), u.fogStart);
-        glUniform1f(loc("u_fogEnd"), u.fogEnd);
-        glUniform1f(loc("u_fogDensity"), u.fogDensity);
+    Program& program(unsigned variant) {
+        Program& p = programs_[variant];
+        if (p.id) return p;
+        std::string defines = "precision highp float;\n";
+        auto define = [&](const char* name, unsigned value) {
+            defines += std::string("#define ") + name + " " + std::to_string(value) + "\n";
+        };
+        define("TEXTURED", (variant & V_TEXTURED) != 0);
+        define("LIGHTING", (variant & V_LIGHTING) != 0);
+        define("LIGHT", (variant & V_LIGHT) != 0);
+        define("COLOR_MATERIAL", (variant & V_COLOR_MATERIAL) != 0);
+        define("FOG", variant >> V_FOG_SHIFT);
+        define("FOG_PER_PIXEL", (variant & V_FOG_PER_PIXEL) != 0);
+        p.id = glCreateProgram();
+        glAttachShader(p.id, compile(GL_VERTEX_SHADER, defines + kCommon + kVertexShader));
+        glAttachShader(p.id, compile(GL_FRAGMENT_SHADER, defines + kCommon + kFragmentShader));
+        glBindAttribLocation(p.id, A_POS, "a_pos");
+        glBindAttribLocation(p.id, A_NRM, "a_nrm");
+        glBindAttribLocation(p.id, A_TEX, "a_tex");
+        glBindAttribLocation(p.id, A_COL, "a_col");
+        glLinkProgram(p.id);
+        for (int n = 0; n < U_COUNT; n++) p.loc[n] = glGetUniformLocation(p.id, kUniformNames[n]);
+        glUseProgram(p.id);
+        inUse_ = p.id;
+        glUniform1i(glGetUniformLocation(p.id, "u_tex"), 0);
+        return p;
+    }
+
+    void use(Program& p, const Uniforms& u) {
+        if (inUse_ != p.id) {
+            inUse_ = p.id;
+            glUseProgram(p.id);
+        }
+        auto m4 = [](GLint l, const float* f) { glUniformMatrix4fv(l, 1, GL_FALSE, f); };
+        auto m3 = [](GLint l, const float* f) { glUniformMatrix3fv(l, 1, GL_FALSE, f); };
+        auto v4 = [](GLint l, const float* f) { glUniform4fv(l, 1, f); };
+        auto f1 = [](GLint l, const float* f) { glUniform1f(l, *f); };
+        p.set(U_MV, u.modelview.m, 16, m4);
+        p.set(U_PROJ, u.projection.m, 16, m4);
+        p.set(U_NMAT, u.normalMatrix, 9, m3);
+        p.set(U_SCENE_AMBIENT, u.sceneAmbient, 4, v4);
+        p.set(U_MAT_AMBIENT, u.materialAmbient, 4, v4);
+        p.set(U_MAT_DIFFUSE, u.materialDiffuse, 4, v4);
+        p.set(U_LIGHT_POS, u.lightPosition, 4, v4);
+        p.set(U_LIGHT_AMBIENT, u.lightAmbient, 4, v4);
+        p.set(U_LIGHT_DIFFUSE, u.lightDiffuse, 4, v4);
+        p.set(U_FOG_COLOR, u.fogColor, 4, v4);
+        p.set(U_FOG_START, &u.fogStart, 1, f1);
+        p.set(U_FOG_END, &u.fogEnd, 1, f1);
+        p.set(U_FOG_DENSITY, &u.fogDensity, 1, f1);
     }
 
     // With the vertex and index buffers bound.
@@ -224,19 +323,18 @@ private:
         glVertexAttribPointer(A_NRM, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, nrm)));
         glVertexAttribPointer(A_TEX, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, tex)));
         glVertexAttribPointer(A_COL, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, col)));
-        setUniforms(u);
-        GLint textured = loc("u_textured");
         for (const Segment& s : segs) {
-            bool on = u.texturing && complete(s.texture);
-            glUniform1i(textured, on);
-            if (on) glBindTexture(GL_TEXTURE_2D, textures_[s.texture].id);
+            bool textured = u.texturing && complete(s.texture);
+            use(program(variantOf(u, textured)), u);
+            if (textured) bind(textures_[s.texture].id);
             glDrawElements(GL_TRIANGLES, GLsizei(s.count), GL_UNSIGNED_INT,
                            reinterpret_cast<void*>(uintptr_t(s.first) * sizeof(uint32_t)));
         }
     }
 
-    GLuint program_ = 0;
     GLuint streamVbo_ = 0, streamIbo_ = 0, batchVbo_ = 0, batchIbo_ = 0;
+    GLuint inUse_ = 0, boundId_ = 0;
+    std::unordered_map<unsigned, Program> programs_;
     std::unordered_map<GLuint, Texture> textures_;
 };
 

@@ -165,28 +165,43 @@ TEST_F(WebLayer, BindsBetweenFacesKeepOneRunAndStateChangesEndIt) {
 
 TEST_F(WebLayer, FloorIsCachedOnceAndDrawsOnlyFacesTheEyeCanSee) {
     const int side = 16;  // 1536 faces: above the batching threshold
-    auto frame = [&](double ex, double ey, double ez) {
+    auto frame = [&](double ex, double ey, double ez, double dx = 0, double dy = -1, double dz = -1) {
         rec.draws.clear();
-        camera(ex, ey, ez, ex, ey - 1, ez - 1);
+        camera(ex, ey, ez, ex + dx, ey + dy, ez + dz);
         floorGrid(side);
         ctx.swap();
         EXPECT_EQ(1u, rec.draws.size());
         return rec.draws.empty() ? Draw{} : rec.draws[0];
     };
-    Draw above = frame(0, 1.3, 0);
-    Draw again = frame(0, 1.3, 0);
-    EXPECT_TRUE(above.batch);
+    auto onlyFacing = [&](const Draw& d, float nx, float ny, float nz) {
+        for (const Segment& s : d.segs)
+            for (uint32_t k = s.first; k < s.first + s.count; k++) {
+                const float* n = rec.batchVerts[rec.batchIdx[k]].nrm;
+                if (n[0] != nx || n[1] != ny || n[2] != nz) return false;
+            }
+        return true;
+    };
+    Draw whole = frame(0, 30, 30);
+    Draw again = frame(0, 30, 30);
+    EXPECT_TRUE(whole.batch);
     EXPECT_EQ(1, rec.uploads) << "an unchanged grid is uploaded once";
-    EXPECT_EQ(indexCount(above), indexCount(again));
-    EXPECT_EQ(2u, above.segs.size()) << "one draw per texture";
-    EXPECT_EQ(side * side * 6u, indexCount(above)) << "tops only";
+    EXPECT_EQ(indexCount(whole), indexCount(again));
+    EXPECT_EQ(side * (side + 1) * 6u, indexCount(whole)) << "seen from afar: all the tops and south sides";
 
-    Draw below = frame(0, -10, 0);
-    EXPECT_EQ(side * side * 6u, indexCount(below)) << "bottoms only";
-    // Off the west edge at floor height: the tops, bottoms and inner sides
-    // are hidden; the west sides face the eye.
-    Draw west = frame(-20, -1.5, 0);
+    // Close above the middle, the blocks behind the eye are left out.
+    Draw above = frame(0, 1.3, 0);
+    EXPECT_TRUE(onlyFacing(above, 0, 1, 0));
+    EXPECT_GT(indexCount(above), side * side * 2u);
+    EXPECT_LT(indexCount(above), side * side * 6u);
+
+    Draw below = frame(0, -10, 0, 0, 1, -1);
+    EXPECT_GT(indexCount(below), 0u);
+    EXPECT_TRUE(onlyFacing(below, 0, -1, 0)) << "bottoms only";
+    // Off the west edge at floor height, looking east: the tops, bottoms
+    // and inner sides are hidden; the west sides face the eye.
+    Draw west = frame(-40, -1.5, 0, 1, 0, 0);
     EXPECT_EQ(side * 6u, indexCount(west));
+    EXPECT_TRUE(onlyFacing(west, -1, 0, 0));
     Draw inside = frame(0.5, -1.5, 0.5);
     EXPECT_LT(indexCount(inside), 60 * 6u) << "inside a cube: its own faces and those the near plane reaches";
     EXPECT_EQ(1, rec.uploads);
@@ -230,15 +245,25 @@ std::vector<RefQuad> refGrid(int side) {
     return out;
 }
 
-// Indices (into refGrid) of the quads some ray from eye shows first.
-std::vector<bool> raySeen(const std::vector<RefQuad>& quads, const float* eye) {
+// Indices (into refGrid) of the quads some ray from eye, inside the view
+// of clip (object to clip space), shows first.
+std::vector<bool> raySeen(const std::vector<RefQuad>& quads, const float* eye, const vkw::Mat4& clip) {
     std::vector<bool> seen(quads.size());
+    auto inView = [&](const double* d) {
+        double c[4];
+        for (int r = 0; r < 4; r++) {
+            c[r] = clip.m[12 + r];
+            for (int a = 0; a < 3; a++) c[r] += clip.m[4 * a + r] * (eye[a] + d[a]);
+        }
+        return c[3] > 0 && std::fabs(c[0]) < 0.98 * c[3] && std::fabs(c[1]) < 0.98 * c[3];
+    };
     const int steps = 120;
     for (double tmin : {1e-4, 0.1, 0.12})
         for (int i = 0; i < steps; i++)
             for (int j = 0; j < 2 * steps; j++) {
                 double th = M_PI * (i + 0.5) / steps, ph = M_PI * (j + 0.37) / steps;  // no ray along an edge
                 double d[3] = {std::sin(th) * std::cos(ph), std::cos(th), std::sin(th) * std::sin(ph)};
+                if (!inView(d)) continue;
                 double best = 1e30;
                 int hit = -1;
                 for (size_t q = 0; q < quads.size(); q++) {
@@ -267,6 +292,7 @@ std::vector<bool> raySeen(const std::vector<RefQuad>& quads, const float* eye) {
 
 // Every quad the real GL picture could show is drawn, wherever the eye is:
 // inside a cube, at a face, in the gap under the grid, beside and above it.
+// Rays go out in every direction the view takes in.
 TEST_F(WebLayer, CullingKeepsEveryQuadRaysFromTheEyeReach) {
     const int side = 16;
     const std::vector<RefQuad> ref = refGrid(side);
@@ -293,7 +319,7 @@ TEST_F(WebLayer, CullingKeepsEveryQuadRaysFromTheEyeReach) {
                     if (same) drawn[q] = true;
                 }
             }
-        std::vector<bool> seen = raySeen(ref, eye);
+        std::vector<bool> seen = raySeen(ref, eye, ctx.projection() * ctx.modelview());
         size_t count = 0;
         for (size_t q = 0; q < ref.size(); q++) {
             count += drawn[q];
@@ -344,6 +370,21 @@ TEST_F(WebLayer, CameraLightAndColourMaterial) {
     EXPECT_TRUE(u.colorMaterial);
     EXPECT_FLOAT_EQ(0.25f, u.materialDiffuse[1]);
     EXPECT_FLOAT_EQ(0.5f, rec.draws[0].verts[0].col[3]);
+
+    // Fog is computed per vertex unless the hint asks for the nicest; a
+    // change of hint ends the run drawn so far.
+    EXPECT_FALSE(u.fogPerPixel);
+    glBegin(GL_TRIANGLES);
+    for (int i = 0; i < 3; i++) glVertex3f(float(i), 0, 0);
+    glEnd();
+    glHint(GL_FOG_HINT, GL_NICEST);
+    ASSERT_EQ(2u, rec.draws.size());
+    EXPECT_FALSE(rec.draws[1].u.fogPerPixel);
+    glBegin(GL_TRIANGLES);
+    for (int i = 0; i < 3; i++) glVertex3f(float(i), 0, 0);
+    glEnd();
+    ctx.swap();
+    EXPECT_TRUE(rec.draws.back().u.fogPerPixel);
 }
 
 TEST_F(WebLayer, UploadsTurnPaddedBgrRowsIntoPackedRgb) {
