@@ -33,6 +33,14 @@ bool keyEqual(const QuadKey& a, const QuadKey& b) { return std::equal(a.p, a.p +
 
 float dot3(const float* a, const float* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
+// The box lo..hi, started at the first point when empty, grown to take p.
+void growBox(float* lo, float* hi, const float* p, bool empty) {
+    for (int a = 0; a < 3; a++) {
+        lo[a] = empty ? p[a] : std::min(lo[a], p[a]);
+        hi[a] = empty ? p[a] : std::max(hi[a], p[a]);
+    }
+}
+
 // One face normal for all four corners, non-zero and across the quad.
 bool planeOf(const Vertex* q, float* plane) {
     const float* n = q[0].nrm;
@@ -112,14 +120,9 @@ std::vector<BatchCell> findCells(const std::vector<Vertex>& v, size_t quads) {
     for (size_t c = 0; c < quads / 6; c++) {
         BatchCell box;
         const Vertex* q = &v[c * 24];
-        for (int a = 0; a < 3; a++) {
-            box.lo[a] = box.hi[a] = q[0].pos[a];
-            for (int k = 1; k < 24; k++) {
-                box.lo[a] = std::min(box.lo[a], q[k].pos[a]);
-                box.hi[a] = std::max(box.hi[a], q[k].pos[a]);
-            }
+        for (int k = 0; k < 24; k++) growBox(box.lo, box.hi, q[k].pos, k == 0);
+        for (int a = 0; a < 3; a++)
             if (!(box.lo[a] < box.hi[a])) return {};
-        }
         unsigned faces = 0;
         for (int f = 0; f < 6; f++) {
             int on = -1;
@@ -202,13 +205,9 @@ void BatchCache::build(const std::vector<Vertex>& v, const std::vector<GLuint>& 
     }
     markShared(v, info);
 
-    for (int a = 0; a < 3; a++) {
-        lo_[a] = hi_[a] = v.empty() ? 0 : v[0].pos[a];
-        for (const Vertex& x : v) {
-            lo_[a] = std::min(lo_[a], x.pos[a]);
-            hi_[a] = std::max(hi_[a], x.pos[a]);
-        }
-    }
+    const float origin[3] = {0, 0, 0};
+    growBox(lo_, hi_, v.empty() ? origin : v[0].pos, true);
+    for (const Vertex& x : v) growBox(lo_, hi_, x.pos, false);
     cells_ = findCells(v, quads);
     bool boxes = !cells_.empty();
     if (!boxes) cells_.push_back(BatchCell{{lo_[0], lo_[1], lo_[2]}, {hi_[0], hi_[1], hi_[2]}});
@@ -248,20 +247,12 @@ void BatchCache::build(const std::vector<Vertex>& v, const std::vector<GLuint>& 
     };
     for (size_t k = 0; k < faces.size(); k++) {
         const QuadInfo& i = info[faces[k]];
-        const Vertex* corners = &v[faces[k] * 4];
-        if (groups_.empty() || !sameGroup(info[faces[k - 1]], i)) {
-            BatchGroup g{i.texture, {i.normal[0], i.normal[1], i.normal[2]}, i.plane, i.cullable,
-                         uint32_t(indices_.size()), 0, {}, {}};
-            std::copy(corners[0].pos, corners[0].pos + 3, g.lo);
-            std::copy(corners[0].pos, corners[0].pos + 3, g.hi);
-            groups_.push_back(g);
-        }
+        bool opens = groups_.empty() || !sameGroup(info[faces[k - 1]], i);
+        if (opens)
+            groups_.push_back(BatchGroup{i.texture, {i.normal[0], i.normal[1], i.normal[2]}, i.plane, i.cullable,
+                                         uint32_t(indices_.size()), 0, {}, {}});
         BatchGroup& g = groups_.back();
-        for (int c = 0; c < 4; c++)
-            for (int a = 0; a < 3; a++) {
-                g.lo[a] = std::min(g.lo[a], corners[c].pos[a]);
-                g.hi[a] = std::max(g.hi[a], corners[c].pos[a]);
-            }
+        for (int c = 0; c < 4; c++) growBox(g.lo, g.hi, v[faces[k] * 4 + c].pos, opens && c == 0);
         uint32_t first = emit(faces[k]);
         g.count += 6;
         if (i.cullable) addNear(faces[k], first, false);

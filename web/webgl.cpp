@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <string>
 #include <unordered_map>
-#include <vector>
 
 namespace vkw {
 
@@ -157,15 +156,15 @@ const char* const kUniformNames[U_COUNT] = {
 struct Program {
     GLuint id = 0;
     GLint loc[U_COUNT];
-    std::vector<float> value[U_COUNT];  // as last set; empty: never
+    float value[U_COUNT][16];     // as last set
+    bool known[U_COUNT] = {};     // set at least once
 
-    // Sets uniform n to the n floats at f unless it holds them already.
+    // Sets uniform n to the count floats at f (at most 16) unless it holds them already.
     template <typename Set>
     void set(UniformName n, const float* f, size_t count, Set apply) {
-        if (loc[n] < 0) return;
-        std::vector<float>& was = value[n];
-        if (was.size() == count && std::equal(f, f + count, was.begin())) return;
-        was.assign(f, f + count);
+        if (loc[n] < 0 || (known[n] && std::equal(f, f + count, value[n]))) return;
+        std::copy(f, f + count, value[n]);
+        known[n] = true;
         apply(loc[n], f);
     }
 };
