@@ -19,10 +19,11 @@ extern VK_TEXTURE* StoneTexture;
 extern VK_CUBE* testCube;
 extern unsigned StoneCube;
 
-// Frame loop: next_time advances 30 ms per frame; Keys is written only by
-// GameKey and GameStart.
+// Frame loop: next_time advances 30 ms per frame.
 const Uint32 FRAME_MS = 30;
 extern Uint32 next_time;
+
+// Key table: written only by GameKey and GameStart.
 extern bool Keys[256];
 
 // Key and quit events counted into SDL's queue by the event filter and out
@@ -37,15 +38,21 @@ struct EventTally {
 extern EventTally eventTally;
 
 // Whether SDL keeps the hidden pointer in the window (the input grab), and
-// why: the focus, the pointer having moved over the window since the focus
-// came, and the window manager's keys decide.
+// what decides it: the input focus, the pointer having moved over the window
+// since the focus came, and the window manager's keys.
 struct PointerKeep {
-    bool kept = false;
+    bool kept = false;         // what SDL was last told
     bool focused = true;       // SDL starts every window as focused
-    bool over = false;         // a motion seen since the focus came
+    bool movedOver = false;    // a motion seen since the focus came
     unsigned wmKeysHeld = 0;   // one bit per Alt, Meta and Super key held
 };
 extern PointerKeep pointerKeep;
+
+// What SDL says is true now, read at the end of each drain.
+struct InputFacts {
+    bool inputFocus;
+    unsigned wmKeysHeld;
+};
 
 // GameStart: light constants and the objects it creates.
 extern float LightAmbient[4];
@@ -83,26 +90,34 @@ extern gEntity* worldroot;
 extern std::vector<mcEntity*> cWorld;
 
 // ---- Entry and frame loop ----
-void temp_startup();           // the start-up sequence, up to "Entering gameloop"
-void temp_frame();             // one pass of the frame loop; may end the process
-[[noreturn]] void temp_quit(); // the quit path: delete the engine, show the cursor, exit(0)
+const int QUEUE_EMPTY = 1;      // what the drain returns
+const int ESCAPE_PRESSED = 27;
+const int QUIT_REQUESTED = 99;
+void temp_startup();              // the start-up sequence, up to "Entering gameloop"
+void temp_frame();                // one pass of the frame loop; may end the process
+[[noreturn]] void temp_quit();    // the quit path: delete the engine, show the cursor, exit(0)
+[[noreturn]] void temp_escape();  // the Escape path: delete the engine, exit(0)
 unsigned retTime();
-int temp_process_events();
-int temp_event_filter(const SDL_Event* event);  // installed as SDL's event filter
-void temp_watch_events();                       // installs it; after SDL_Init, which clears any filter
-int temp_recover_dropped(uint64_t seen);        // end of a drain: act on what a full queue dropped
-void temp_keys_from_sdl();                      // the key table from SDL's own key state
-void temp_key_handler_down(SDL_keysym* keysym);
-void temp_key_handler_up(SDL_keysym* keysym);
-void temp_focus_handler(const SDL_ActiveEvent* active);  // keeps the pointer in the window while focused
-void temp_pointer_over();                                 // a motion: the pointer is over the window
-void temp_wm_key(int code, bool down);                    // frees it while a window manager's key is held
-void temp_keep_pointer();                                 // grabs or frees it as pointerKeep says
-void GameKey(int code, bool down);
 void temp_draw_screen();
 void temp_begin_frame();   // clear and the frame's starting state, before GameDraw
 void debmessage(const char* text);
 void PrintProgress(const char* line);  // a start-up line on standard output, flushed
+
+// ---- Input ----
+int temp_process_events();                      // the drain: QUEUE_EMPTY, ESCAPE_PRESSED or QUIT_REQUESTED
+int temp_event_filter(const SDL_Event* event);  // installed as SDL's event filter
+void temp_watch_events();                       // installs it; after SDL_Init, which clears any filter
+int temp_drain_done(uint64_t seen);             // end of a drain: what a full queue dropped, the keep
+void temp_keys_from_sdl();                      // the key table from SDL's own key state
+bool temp_key_handler_down(SDL_keysym* keysym); // true for Escape
+void temp_key_handler_up(SDL_keysym* keysym);
+void GameKey(int code, bool down);
+// The pointer keep's rules, free of SDL: each gives the state after one event.
+bool keepWanted(const PointerKeep& keep);
+PointerKeep keepAfterFocus(PointerKeep keep, Uint8 gain, Uint8 state);
+PointerKeep keepAfterMotion(PointerKeep keep);
+PointerKeep keepAfterKey(PointerKeep keep, int code, bool down);
+PointerKeep keepSettled(PointerKeep keep, const InputFacts& now);
 
 // ---- Game life cycle ----
 void GameStart();

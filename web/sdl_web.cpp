@@ -278,6 +278,10 @@ Uint8* SDL_GetKeyState(int* numkeys) {
 // pointer that never leaves the view), so there is nothing to confine.
 SDL_GrabMode SDL_WM_GrabInput(SDL_GrabMode mode) { return mode == SDL_GRAB_QUERY ? SDL_GRAB_OFF : mode; }
 
+// The page has the game's focus whenever it gets events at all: a blur
+// releases the held keys, and the pointer is the page's to lock.
+Uint8 SDL_GetAppState(void) { return SDL_APPMOUSEFOCUS | SDL_APPINPUTFOCUS | SDL_APPACTIVE; }
+
 int SDL_ShowCursor(int toggle) {
     int was = gCursorShown;
     if (toggle == SDL_ENABLE || toggle == SDL_DISABLE) {

@@ -150,6 +150,15 @@ start_xvfb() {
     fail "Xvfb did not start: $(cat "$E2E_DIR/xvfb.log")"
 }
 
+# start_wm COMMAND...: a window manager on the display until the script ends;
+# waits until it has taken the screen.
+start_wm() {
+    "$@" >"$E2E_DIR/wm.log" 2>&1 &
+    at_exit "kill $! 2>/dev/null"
+    _wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+    wait_until 30 _wm_up || fail "$* did not start: $(tail -n 5 "$E2E_DIR/wm.log")"
+}
+
 # make_gamedir [DIR]: a working dir with a copy of the built textures; sets GAMEDIR.
 make_gamedir() {
     GAMEDIR=${1:-$E2E_DIR/game}
@@ -413,13 +422,13 @@ wait_settled() {
     wait_still "$1"
 }
 
-# True while the pointer is inside the game window.
+# True while the pointer is inside the game window. The window's place is
+# xwininfo's: xdotool counts a window manager's frame in twice.
 pointer_in_window() {
-    local X Y WIDTH HEIGHT SCREEN WINDOW px py
+    local X Y SCREEN WINDOW wx wy
     eval "$(xdotool getmouselocation --shell)"
-    px=$X py=$Y
-    eval "$(xdotool getwindowgeometry --shell "$GAME_WIN")"
-    [ "$px" -ge "$X" ] && [ "$px" -lt $((X + WIDTH)) ] && [ "$py" -ge "$Y" ] && [ "$py" -lt $((Y + HEIGHT)) ]
+    read -r wx wy < <(xwininfo -id "$GAME_WIN" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x, y}')
+    [ "$X" -ge "$wx" ] && [ "$X" -lt $((wx + 640)) ] && [ "$Y" -ge "$wy" ] && [ "$Y" -lt $((wy + 480)) ]
 }
 
 # turn_sweep: the pointer pushed from the window's centre to the right, then

@@ -65,6 +65,7 @@ const size_t kQueueLimit = 127;
 extern bool throughSdl;
 extern SDL_EventFilter eventFilter;  // installed by SDL_SetEventFilter
 extern Uint8 keyState[SDLK_LAST];    // SDL_GetKeyState
+extern Uint8 appState;               // SDL_GetAppState; focus events that arrive set it
 void arrive(const SDL_Event& event);
 
 void pushKey(int sym, bool down);

@@ -26,6 +26,7 @@ std::deque<SDL_Event> events;
 bool throughSdl = false;
 SDL_EventFilter eventFilter = nullptr;
 Uint8 keyState[SDLK_LAST];
+Uint8 appState;
 int mouseX, mouseY, relX, relY;
 bool initFails, videoInfoFails, setVideoModeFails;
 int desktopBpp;
@@ -76,6 +77,7 @@ void reset() {
     throughSdl = false;
     eventFilter = nullptr;
     std::fill(std::begin(keyState), std::end(keyState), Uint8(0));
+    appState = SDL_APPMOUSEFOCUS | SDL_APPINPUTFOCUS | SDL_APPACTIVE;
     mouseX = mouseY = relX = relY = 0;
     initFails = videoInfoFails = setVideoModeFails = false;
     desktopBpp = 24;
@@ -98,6 +100,7 @@ void deliver(const SDL_Event& e) {
 void arrive(const SDL_Event& e) {
     if ((e.type == SDL_KEYDOWN || e.type == SDL_KEYUP) && e.key.keysym.sym < SDLK_LAST)
         keyState[e.key.keysym.sym] = e.type == SDL_KEYDOWN;
+    if (e.type == SDL_ACTIVEEVENT) appState = e.active.gain ? appState | e.active.state : appState & ~e.active.state;
     if (eventFilter && !eventFilter(&e)) return;
     if (events.size() < kQueueLimit) events.push_back(e);
 }

@@ -148,6 +148,8 @@ SDL_GrabMode SDL_WM_GrabInput(SDL_GrabMode mode) {
     return mode;
 }
 
+Uint8 SDL_GetAppState(void) { return appState; }
+
 char* SDL_GetError(void) { return const_cast<char*>("fake SDL"); }
 
 // The stream only remembers that its file exists; nothing is read from it.

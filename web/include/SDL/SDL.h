@@ -193,6 +193,7 @@ Uint8 SDL_GetMouseState(int* x, int* y);
 void SDL_WarpMouse(Uint16 x, Uint16 y);
 int SDL_ShowCursor(int toggle);
 SDL_GrabMode SDL_WM_GrabInput(SDL_GrabMode mode);
+Uint8 SDL_GetAppState(void);
 SDL_RWops* SDL_RWFromFile(const char* file, const char* mode);
 SDL_Surface* SDL_LoadBMP_RW(SDL_RWops* src, int freesrc);
 void SDL_FreeSurface(SDL_Surface* surface);

@@ -1,0 +1,229 @@
+// Input: the key table, the drain of SDL's event queue once per frame with
+// its count of what a full queue dropped, and whether the hidden pointer is
+// kept in the window.
+#include "game.h"
+
+#include <algorithm>
+
+// Key table: written by GameKey, cleared by GameStart.
+bool Keys[256];
+
+// Queue tally: counted in by the filter, out by the drain.
+EventTally eventTally;
+
+// Pointer keep: moved on by each event of the drain, settled from SDL's own
+// state at its end, and told to SDL on a change.
+PointerKeep pointerKeep;
+
+namespace {
+
+const int QUEUE_ROOM = 128;  // SDL 1.2's queue holds 127 events, sdl12-compat's 128
+
+// The events the game cannot do without: a lost key release leaves a key
+// held, a lost quit leaves the game running.
+bool tallied(Uint8 type) { return type == SDL_KEYDOWN || type == SDL_KEYUP || type == SDL_QUIT; }
+
+// Whether the tally position at lies within what the drain has accounted for.
+bool within(uint64_t at, uint64_t seen) { return at != 0 && at <= seen; }
+
+// Right and left Alt, Meta and Super: the keys window managers switch with.
+bool isWmKey(int code) { return code >= SDLK_RALT && code <= SDLK_RSUPER; }
+unsigned wmKeyBit(int code) { return 1u << (code - SDLK_RALT); }
+
+unsigned wmKeysHeldNow() {
+    int count = 0;
+    const Uint8* state = SDL_GetKeyState(&count);
+    unsigned held = 0;
+    for (int code = SDLK_RALT; code <= SDLK_RSUPER && code < count; code++)
+        if (state[code]) held |= wmKeyBit(code);
+    return held;
+}
+
+InputFacts inputFactsNow() {
+    return {(SDL_GetAppState() & SDL_APPINPUTFOCUS) != 0, wmKeysHeldNow()};
+}
+
+// Tells SDL only on a change: classic SDL raises the window at every grab.
+// The motion made before the keep, or by the keep's own jump of the
+// pointer, is dropped rather than taken as a turn.
+void applyKeep() {
+    bool keep = keepWanted(pointerKeep);
+    if (keep == pointerKeep.kept) return;
+    pointerKeep.kept = keep;
+    SDL_WM_GrabInput(keep ? SDL_GRAB_ON : SDL_GRAB_OFF);
+    int dx = 0, dy = 0;
+    if (keep) SDL_GetRelativeMouseState(&dx, &dy);
+}
+
+// Mouse look and the edge warps belong to the game being played: another
+// window's pointer crossing this one is neither turned by nor warped.
+void pointerMoved() {
+    pointerKeep = keepAfterMotion(pointerKeep);
+    applyKeep();
+    if (pointerKeep.kept) GameMouse();  // reads SDL's own state
+}
+
+}  // namespace
+
+// ---- The pointer keep's rules, from events and from state ----
+//
+// A mouse turned at ordinary speed moves several pixels per motion event,
+// jumps the two warp columns and leaves the window, where SDL reports no
+// motion and turning stops. So the hidden pointer is kept in the window while
+// the game has the keyboard's focus, from the first motion over the window
+// on: kept at once, a pointer outside would be pulled in. Losing the focus
+// frees it, so that the player can reach other windows. Classic SDL on X11
+// takes the keyboard with the pointer, which would keep the window manager's
+// own keys (Alt+Tab) from it: while Alt, Meta or Super is held the pointer
+// is freed too.
+
+bool keepWanted(const PointerKeep& keep) {
+    return keep.focused && keep.movedOver && keep.wmKeysHeld == 0;
+}
+
+PointerKeep keepAfterFocus(PointerKeep keep, Uint8 gain, Uint8 state) {
+    if (state & SDL_APPINPUTFOCUS) {
+        keep.focused = gain != 0;
+        keep.movedOver = false;
+        if (!gain) keep.wmKeysHeld = 0;  // their releases go to the other window
+    }
+    // Under the keep the pointer cannot leave: a leave then is the grab's own.
+    if ((state & SDL_APPMOUSEFOCUS) && !gain && !keep.kept) keep.movedOver = false;
+    return keep;
+}
+
+PointerKeep keepAfterMotion(PointerKeep keep) {
+    if (keep.focused) keep.movedOver = true;
+    return keep;
+}
+
+PointerKeep keepAfterKey(PointerKeep keep, int code, bool down) {
+    if (!isWmKey(code)) return keep;
+    keep.wmKeysHeld = down ? keep.wmKeysHeld | wmKeyBit(code) : keep.wmKeysHeld & ~wmKeyBit(code);
+    return keep;
+}
+
+// What SDL says at the end of a drain outranks what the drain's events said,
+// so an event lost to a full queue costs one frame at most: a focus that
+// changed unseen waits for a new motion. SDL's mouse focus is not asked: the
+// libraries disagree on it around a grab.
+PointerKeep keepSettled(PointerKeep keep, const InputFacts& now) {
+    if (now.inputFocus != keep.focused) keep.movedOver = false;
+    keep.focused = now.inputFocus;
+    keep.wmKeysHeld = now.wmKeysHeld;
+    return keep;
+}
+
+// ---- The drain ----
+
+int temp_process_events() {
+    SDL_Event event;
+    for (;;) {
+        // Read before each poll, so that once a poll finds the queue empty,
+        // every event counted by then has been taken or dropped: anything
+        // the filter passes later (from another thread) may still be queued.
+        uint64_t seen = eventTally.passed.load();
+        if (!SDL_PollEvent(&event)) return temp_drain_done(seen);
+        if (tallied(event.type)) eventTally.taken++;
+        switch (event.type) {
+            case SDL_KEYDOWN:
+                if (temp_key_handler_down(&event.key.keysym)) return ESCAPE_PRESSED;  // later events stay queued
+                break;
+            case SDL_KEYUP: temp_key_handler_up(&event.key.keysym); break;
+            case SDL_MOUSEMOTION: pointerMoved(); break;
+            case SDL_ACTIVEEVENT:
+                pointerKeep = keepAfterFocus(pointerKeep, event.active.gain, event.active.state);
+                applyKeep();
+                break;
+            case SDL_QUIT: return QUIT_REQUESTED;  // later events stay queued
+            default: break;
+        }
+    }
+}
+
+// SDL 1.2 keeps at most 127 events (sdl12-compat 128) and drops what
+// arrives while its queue is full. Its filter sees every event before the
+// queue does, so the filter counts what went in and the drain what came
+// out. SDL runs it wherever it raises an event: in the event pump on the
+// main thread, and in classic SDL also in the signal handler that turns
+// SIGINT and SIGTERM into a quit request; so it touches only lock-free
+// atomics.
+int temp_event_filter(const SDL_Event* event) {
+    if (!tallied(event->type)) return 1;
+    uint64_t at = ++eventTally.passed;
+    if (event->type == SDL_QUIT) eventTally.quitAt = at;
+    if (event->type == SDL_KEYDOWN && event->key.keysym.sym == SDLK_ESCAPE) eventTally.escapeAt = at;
+    return 1;
+}
+
+// Classic SDL's install throws away every event already queued, and what
+// its pump brings in meanwhile; sdl12-compat keeps them. Either way what the
+// user did before the loop starts (a key, the motion of a window opening
+// under the pointer) reaches the first drain: the pump brings in what is
+// pending, the queue is taken out and put back in order behind the filter,
+// and those events count as passed by it, whether or not the library runs
+// the filter on events put back.
+void temp_watch_events() {
+    SDL_Event waiting[QUEUE_ROOM];
+    SDL_PumpEvents();
+    int count = std::max(0, SDL_PeepEvents(waiting, QUEUE_ROOM, SDL_GETEVENT, SDL_ALLEVENTS));
+    SDL_SetEventFilter(temp_event_filter);
+    uint64_t before = eventTally.passed.load();
+    int back = std::max(0, SDL_PeepEvents(waiting, count, SDL_ADDEVENT, SDL_ALLEVENTS));
+    auto isTallied = [](const SDL_Event& e) { return tallied(e.type); };
+    uint64_t requeued = uint64_t(std::count_if(waiting, waiting + back, isTallied));
+    if (eventTally.passed.load() == before) eventTally.passed += requeued;
+    eventTally.taken = eventTally.passed.load() - requeued;
+    pointerKeep.focused = (SDL_GetAppState() & SDL_APPINPUTFOCUS) != 0;
+}
+
+// The queue is empty, and seen is what the filter had passed before the
+// poll that found it so. A quit or an Escape counted by then was dropped,
+// or it would have ended the program; and if any counted event went
+// missing, the key table is brought in line with SDL's own key state,
+// which is kept up to date whether or not the queue had room. Last, the
+// pointer keep is settled from what is true now.
+int temp_drain_done(uint64_t seen) {
+    bool dropped = seen > eventTally.taken;
+    eventTally.taken = seen;
+    uint64_t quit = eventTally.quitAt, escape = eventTally.escapeAt;
+    if (within(quit, seen) && !(within(escape, seen) && escape < quit)) return QUIT_REQUESTED;
+    if (within(escape, seen)) {
+        SDL_keysym keysym{};
+        keysym.sym = SDLK_ESCAPE;
+        if (temp_key_handler_down(&keysym)) return ESCAPE_PRESSED;
+    }
+    if (dropped) temp_keys_from_sdl();
+    pointerKeep = keepSettled(pointerKeep, inputFactsNow());
+    applyKeep();
+    return QUEUE_EMPTY;
+}
+
+void temp_keys_from_sdl() {
+    int count = 0;
+    const Uint8* state = SDL_GetKeyState(&count);
+    for (int code = 0; code < 256; code++) GameKey(code, code < count && state[code]);
+}
+
+// True for Escape, which ends the program before anything else is taken.
+bool temp_key_handler_down(SDL_keysym* keysym) {
+    GameKey(keysym->sym, true);
+    if (keysym->sym == SDLK_ESCAPE) return true;
+    pointerKeep = keepAfterKey(pointerKeep, keysym->sym, true);
+    applyKeep();
+    return false;
+}
+
+void temp_key_handler_up(SDL_keysym* keysym) {
+    GameKey(keysym->sym, false);
+    pointerKeep = keepAfterKey(pointerKeep, keysym->sym, false);
+    applyKeep();
+}
+
+// SDL 1.2 key codes run up to 322 (cursor, function and modifier keys);
+// the table only covers 0..255 and the game reads nothing above 127, so
+// other codes are dropped rather than written past the table.
+void GameKey(int code, bool down) {
+    if (code < 0 || code >= 256) return;
+    Keys[code] = down;
+}
