@@ -1,0 +1,57 @@
+#!/usr/bin/python3
+"""Real input through GNOME's compositor: mutter's remote-desktop D-Bus
+interface, on the session bus, as a remote-desktop client sends it.
+
+    mutter_input.py STEP...
+
+Steps, done in order within one remote-desktop session:
+    move:DX:DY             relative pointer motion
+    sweep:DX:COUNT:PAUSE   COUNT motions of DX pixels, PAUSE seconds apart
+    key:KEYSYM:1|0         press or release an X keysym (Alt_L, Tab, Escape...)
+    click                  press and release the left button
+    sleep:SECONDS
+"""
+import sys
+import time
+
+from gi.repository import Gio, GLib
+
+BUS = "org.gnome.Mutter.RemoteDesktop"
+BTN_LEFT = 0x110
+KEYSYMS = {"Alt_L": 0xFFE9, "Tab": 0xFF09, "Escape": 0xFF1B, "w": 0x77}
+
+
+def call(bus, path, method, args=None):
+    iface = BUS + (".Session" if path != "/org/gnome/Mutter/RemoteDesktop" else "")
+    return bus.call_sync(BUS, path, iface, method, args, None, Gio.DBusCallFlags.NONE, 5000, None)
+
+
+def main(steps):
+    bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
+    path = call(bus, "/org/gnome/Mutter/RemoteDesktop", "CreateSession").unpack()[0]
+    call(bus, path, "Start")
+    try:
+        for step in steps:
+            kind, *args = step.split(":")
+            if kind == "move":
+                call(bus, path, "NotifyPointerMotionRelative", GLib.Variant("(dd)", (float(args[0]), float(args[1]))))
+            elif kind == "sweep":
+                for _ in range(int(args[1])):
+                    call(bus, path, "NotifyPointerMotionRelative", GLib.Variant("(dd)", (float(args[0]), 0.0)))
+                    time.sleep(float(args[2]))
+            elif kind == "key":
+                sym = KEYSYMS[args[0]]
+                call(bus, path, "NotifyKeyboardKeysym", GLib.Variant("(ub)", (sym, args[1] == "1")))
+            elif kind == "click":
+                for down in (True, False):
+                    call(bus, path, "NotifyPointerButton", GLib.Variant("(ib)", (BTN_LEFT, down)))
+            elif kind == "sleep":
+                time.sleep(float(args[0]))
+            else:
+                raise SystemExit("unknown step " + step)
+    finally:
+        call(bus, path, "Stop")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1:])
