@@ -455,7 +455,7 @@ turn_sweep() {
             stretches=$(((1000 / step + 9) / 10))
             for ((stretch = 1; stretch <= stretches; stretch++)); do
                 xdotool "${moves[@]}"
-                pointer_in_window || fail "steps of $step px, direction $dir: the pointer left the window in stretch $stretch of $stretches"
+                pointer_in_window || fail "steps of $step px, direction $dir: the pointer left the window in stretch $stretch of $stretches ($(xdotool getmouselocation))"
                 _sweep_turned() {
                     screenshot "$E2E_DIR/sweep_now.png"
                     [ "$(diff_pixels "$E2E_DIR/sweep_last.png" "$E2E_DIR/sweep_now.png")" -gt 100 ]
