@@ -50,9 +50,19 @@ void applyKeep() {
     bool keep = keepWanted(pointerKeep);
     if (keep == pointerKeep.kept) return;
     pointerKeep.kept = keep;
-    SDL_WM_GrabInput(keep ? SDL_GRAB_ON : SDL_GRAB_OFF);
     int dx = 0, dy = 0;
-    if (keep) SDL_GetRelativeMouseState(&dx, &dy);
+    if (keep) {
+        SDL_WM_GrabInput(SDL_GRAB_ON);
+        SDL_GetRelativeMouseState(&dx, &dy);
+        return;
+    }
+    // sdl12-compat puts the pointer back where it was on letting go. Under
+    // a hidden cursor Xwayland carries out such a warp by locking the
+    // pointer, which GNOME then leaves with the game although it has lost
+    // the focus: so the cursor is shown while the pointer is let go.
+    SDL_ShowCursor(SDL_ENABLE);
+    SDL_WM_GrabInput(SDL_GRAB_OFF);
+    SDL_ShowCursor(SDL_DISABLE);
 }
 
 // Mouse look and the edge warps belong to the game being played: another

@@ -119,8 +119,9 @@ pointer_is() {
 }
 click() { $INPUT move:-4000:-4000 "move:$1:$2" click; }
 _active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
-# kept: the game active, and a push of 400 px to the right leaves the pointer inside.
-_kept() { _active "$GAME_WIN" && $INPUT move:400:0 && pointer_in_window; }
+# kept: the game active, and the pointer, sent from the game's middle 400 px
+# to the right (onto the right-hand window were it free), still in the game.
+_kept() { _active "$GAME_WIN" && pointer_at 512 384 && $INPUT move:400:0 && pointer_in_window; }
 alt_tab() { $INPUT key:Alt_L:1 sleep:0.1 key:Tab:1 key:Tab:0 sleep:0.1 key:Alt_L:0; }
 failed=()
 check() {
@@ -147,15 +148,17 @@ away_first_press() {
     click 512 384
     wait_until 20 _kept || { note "the focused game did not keep the pointer"; return 1; }
     alt_tab
-    wait_until 20 eval '! _active "$GAME_WIN"' || { note "one Alt+Tab left the game active"; return 1; }
-    $INPUT move:-4000:0 move:100:0
-    pointer_is 100 "$(xdotool getmouselocation --shell | awk -F= '/^Y=/ {print $2}')" &&
-        ! pointer_in_window || { note "the pointer stayed kept after Alt+Tab"; return 1; }
+    _other_active() { local a; a=$(xdotool getactivewindow 2>/dev/null) && [ -n "$a" ] && [ "$a" != "$GAME_WIN" ]; }
+    wait_until 20 _other_active || { note "one Alt+Tab activated no other window"; return 1; }
+    # Over one of its own windows Xwayland knows where the pointer is; the
+    # game lets go at its next frame.
+    _reaches_left() { pointer_at 85 384 && pointer_is 85 384; }
+    wait_until 20 _reaches_left || { note "the pointer stayed kept after Alt+Tab"; return 1; }
 }
 back_kept() {
     alt_tab
     wait_until 20 _active "$GAME_WIN" || { note "Alt+Tab did not come back to the game"; return 1; }
-    $INPUT move:400:0
+    pointer_at 512 384
     wait_until 20 _kept || { note "the pointer was not kept again"; return 1; }
 }
 turn_kept() {
