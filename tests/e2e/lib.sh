@@ -159,6 +159,20 @@ start_wm() {
     wait_until 30 _wm_up || fail "$* did not start: $(tail -n 5 "$E2E_DIR/wm.log")"
 }
 
+# Named checks of a desktop run: `check NAME CMD...` runs CMD and prints
+# "check NAME pass" or "check NAME FAIL", keeping the failed names in
+# CHECKS_FAILED; `check_line TITLE LOG` sums a run's log up in one line.
+CHECKS_FAILED=()
+check() {
+    local name=$1
+    shift
+    if "$@"; then echo "check $name pass"; else echo "check $name FAIL"; CHECKS_FAILED+=("$name"); fi
+}
+check_line() { grep '^check ' "$2" | awk -v t="$1" '{ line = line " " $2 "=" $3 } END { print t ":" line }'; }
+
+# True while window $1 is the active one.
+_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+
 # make_gamedir [DIR]: a working dir with a copy of the built textures; sets GAMEDIR.
 make_gamedir() {
     GAMEDIR=${1:-$E2E_DIR/game}

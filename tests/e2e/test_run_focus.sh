@@ -28,7 +28,7 @@ if [ -z "${VASKEL_WM:-}" ]; then
         fi
         status=0
         VASKEL_WM=$wm bash "$0" >"$E2E_DIR/$wm.log" 2>&1 || status=$?
-        grep '^check ' "$E2E_DIR/$wm.log" | awk -v wm="$wm" '{ line = line " " $2 "=" $3 } END { print wm ":" line }'
+        check_line "$wm" "$E2E_DIR/$wm.log"
         if [ "$status" -ne 0 ]; then
             grep -v '^check ' "$E2E_DIR/$wm.log" | tail -n 20 | sed 's/^/    /'
             failed+=("$wm")
@@ -64,7 +64,6 @@ pointer_goes() {
     eval "$(xdotool getmouselocation --shell)"
     [ "$X,$Y" = "$1,$2" ]
 }
-_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 _kept() { _active "$GAME_WIN" && ! pointer_goes 850 700 && pointer_in_window; }
 _free() { pointer_goes 850 700; }
 _away() { ! _active "$GAME_WIN" && pointer_goes 850 700; }
@@ -80,17 +79,6 @@ alt_tab() {
     xdotool key Tab
     sleep 0.1
     xdotool keyup alt
-}
-failed=()
-check() {
-    local name=$1
-    shift
-    if "$@"; then
-        echo "check $name pass"
-    else
-        echo "check $name FAIL"
-        failed+=("$name")
-    fi
 }
 
 # sweep_from X0 X1: steps of 7 px at y 384 from X0 to X1, 10 ms apart.
@@ -141,5 +129,5 @@ xdotool windowactivate --sync "$GAME_WIN" 2>/dev/null || true
 key Escape
 wait_game_exit 30
 check escape [ "$GAME_STATUS" = 0 ]
-[ ${#failed[@]} -eq 0 ] || fail "${failed[*]}"
+[ ${#CHECKS_FAILED[@]} -eq 0 ] || fail "${CHECKS_FAILED[*]}"
 echo "PASS"

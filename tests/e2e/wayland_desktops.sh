@@ -58,7 +58,7 @@ run_under() {
                 --socket "vaskel-$$" --exit-with-session "$E2E_DIR/kwin/session" >"$log" 2>&1 || true ;;
     esac
     grep -E '^(e2e|FAIL|SKIP)' "$log" | sed "s/^/$1: /" >&2 || true
-    grep '^check ' "$log" | awk -v c="$1" '{ line = line " " $2 "=" $3 } END { print c ":" line }'
+    check_line "$1" "$log"
     [ -s "$result" ] || { tail -n 30 "$log" >&2; echo 1 >"$result"; }
 }
 
@@ -118,17 +118,10 @@ pointer_is() {
     [ $(((X - $1) * (X - $1) + (Y - $2) * (Y - $2))) -le 2 ]
 }
 click() { $INPUT move:-4000:-4000 "move:$1:$2" click; }
-_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 # kept: the game active, and the pointer, sent from the game's middle 400 px
 # to the right (onto the right-hand window were it free), still in the game.
 _kept() { _active "$GAME_WIN" && pointer_at 512 384 && $INPUT move:400:0 && pointer_in_window; }
 alt_tab() { $INPUT key:Alt_L:1 sleep:0.1 key:Tab:1 key:Tab:0 sleep:0.1 key:Alt_L:0; }
-failed=()
-check() {
-    local name=$1
-    shift
-    if "$@"; then echo "check $name pass"; else echo "check $name FAIL"; failed+=("$name"); fi
-}
 
 sweep_unmoved() {
     click 935 384
@@ -186,5 +179,5 @@ _active "$GAME_WIN" || click 512 384
 $INPUT key:Escape:1 key:Escape:0
 wait_game_exit 30
 check escape [ "$GAME_STATUS" = 0 ]
-[ ${#failed[@]} -eq 0 ] || fail "${failed[*]}"
+[ ${#CHECKS_FAILED[@]} -eq 0 ] || fail "${CHECKS_FAILED[*]}"
 echo "PASS"
