@@ -118,6 +118,12 @@ PointerKeep keepAfterFocus(PointerKeep keep, Uint8 gain, Uint8 state);
 PointerKeep keepAfterMotion(PointerKeep keep);
 PointerKeep keepAfterKey(PointerKeep keep, int code, bool down);
 PointerKeep keepSettled(PointerKeep keep, const InputFacts& now);
+// What SDL leaves undone around the keep: one unit per platform
+// (keep_x11.cpp, keep_plain.cpp).
+void keepWatch();               // once, with the event filter
+void keepStarted();             // right after SDL's grab
+void keepEnding(bool focused);  // right before SDL lets go
+void keepCheck();               // once a drain: what SDL did on its own
 
 // ---- Game life cycle ----
 void GameStart();

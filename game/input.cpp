@@ -53,6 +53,7 @@ void applyKeep() {
     int dx = 0, dy = 0;
     if (keep) {
         SDL_WM_GrabInput(SDL_GRAB_ON);
+        keepStarted();
         SDL_GetRelativeMouseState(&dx, &dy);
         return;
     }
@@ -61,6 +62,7 @@ void applyKeep() {
     // pointer, which GNOME then leaves with the game although it has lost
     // the focus: so the cursor is shown while the pointer is let go.
     SDL_ShowCursor(SDL_ENABLE);
+    keepEnding((SDL_GetAppState() & SDL_APPINPUTFOCUS) != 0);
     SDL_WM_GrabInput(SDL_GRAB_OFF);
     SDL_ShowCursor(SDL_DISABLE);
 }
@@ -85,7 +87,10 @@ void pointerMoved() {
 // frees it, so that the player can reach other windows. Classic SDL on X11
 // takes the keyboard with the pointer, which would keep the window manager's
 // own keys (Alt+Tab) from it: while Alt, Meta or Super is held the pointer
-// is freed too.
+// is freed too, and kept again only after a motion made with them up. When
+// KWin's switcher takes the keyboard, Xwayland tells the game that Alt went
+// up while the player still holds it; a keep taken again then would take
+// the keyboard from the switcher.
 
 bool keepWanted(const PointerKeep& keep) {
     return keep.focused && keep.movedOver && keep.wmKeysHeld == 0;
@@ -103,12 +108,13 @@ PointerKeep keepAfterFocus(PointerKeep keep, Uint8 gain, Uint8 state) {
 }
 
 PointerKeep keepAfterMotion(PointerKeep keep) {
-    if (keep.focused) keep.movedOver = true;
+    if (keep.focused && keep.wmKeysHeld == 0) keep.movedOver = true;
     return keep;
 }
 
 PointerKeep keepAfterKey(PointerKeep keep, int code, bool down) {
     if (!isWmKey(code)) return keep;
+    if (down) keep.movedOver = false;
     keep.wmKeysHeld = down ? keep.wmKeysHeld | wmKeyBit(code) : keep.wmKeysHeld & ~wmKeyBit(code);
     return keep;
 }
@@ -118,7 +124,7 @@ PointerKeep keepAfterKey(PointerKeep keep, int code, bool down) {
 // changed unseen waits for a new motion. SDL's mouse focus is not asked: the
 // libraries disagree on it around a grab.
 PointerKeep keepSettled(PointerKeep keep, const InputFacts& now) {
-    if (now.inputFocus != keep.focused) keep.movedOver = false;
+    if (now.inputFocus != keep.focused || (now.wmKeysHeld & ~keep.wmKeysHeld)) keep.movedOver = false;
     keep.focused = now.inputFocus;
     keep.wmKeysHeld = now.wmKeysHeld;
     return keep;
@@ -185,6 +191,7 @@ void temp_watch_events() {
     if (eventTally.passed.load() == before) eventTally.passed += requeued;
     eventTally.taken = eventTally.passed.load() - requeued;
     pointerKeep.focused = (SDL_GetAppState() & SDL_APPINPUTFOCUS) != 0;
+    keepWatch();
 }
 
 // The queue is empty, and seen is what the filter had passed before the
@@ -204,6 +211,7 @@ int temp_drain_done(uint64_t seen) {
         if (temp_key_handler_down(&keysym)) return ESCAPE_PRESSED;
     }
     if (dropped) temp_keys_from_sdl();
+    keepCheck();
     pointerKeep = keepSettled(pointerKeep, inputFactsNow());
     applyKeep();
     return QUEUE_EMPTY;

@@ -2,9 +2,12 @@
  * as a remote-input client sends it (KWin must allow it, for example with
  * KWIN_WAYLAND_NO_PERMISSION_CHECKS=1).
  *
- *     kwin_input STEP...
+ *     kwin_input     reads one line of steps at a time from standard input
+ *                    and answers each line with "done"
  *
- * Steps, done in order on one connection:
+ * One connection, and so one device, lives as long as the program: a
+ * headless compositor's seat has a pointer only while such a device lives.
+ * Steps, done in order:
  *     move:DX:DY             relative pointer motion
  *     moveto:X:Y             the pointer to a place on the screen
  *     sweep:DX:COUNT:PAUSE   COUNT motions of DX pixels, PAUSE seconds apart
@@ -51,7 +54,37 @@ static int keycode(const char* name) {
     exit(2);
 }
 
-int main(int argc, char** argv) {
+/* One step; false for one it does not know. */
+static int do_step(struct wl_display* display, const char* step) {
+    double a = 0, b = 0, c = 0;
+    int state = 0;
+    char name[16] = "";
+    if (sscanf(step, "move:%lf:%lf", &a, &b) == 2) {
+        org_kde_kwin_fake_input_pointer_motion(input, wl_fixed_from_double(a), wl_fixed_from_double(b));
+    } else if (sscanf(step, "moveto:%lf:%lf", &a, &b) == 2) {
+        org_kde_kwin_fake_input_pointer_motion_absolute(input, wl_fixed_from_double(a), wl_fixed_from_double(b));
+    } else if (sscanf(step, "sweep:%lf:%lf:%lf", &a, &b, &c) == 3) {
+        for (int n = 0; n < (int)b; n++) {
+            org_kde_kwin_fake_input_pointer_motion(input, wl_fixed_from_double(a), 0);
+            wl_display_roundtrip(display);
+            pause_for(c);
+        }
+    } else if (sscanf(step, "key:%15[^:]:%d", name, &state) == 2) {
+        org_kde_kwin_fake_input_keyboard_key(input, (uint32_t)keycode(name), (uint32_t)state);
+    } else if (strcmp(step, "click") == 0) {
+        org_kde_kwin_fake_input_button(input, 0x110, 1);
+        wl_display_roundtrip(display);
+        org_kde_kwin_fake_input_button(input, 0x110, 0);
+    } else if (sscanf(step, "sleep:%lf", &a) == 1) {
+        pause_for(a);
+    } else {
+        fprintf(stderr, "kwin_input: unknown step %s\n", step);
+        return 0;
+    }
+    return 1;
+}
+
+int main(void) {
     struct wl_display* display = wl_display_connect(NULL);
     if (!display) {
         fprintf(stderr, "kwin_input: no Wayland display\n");
@@ -65,35 +98,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     org_kde_kwin_fake_input_authenticate(input, "vaskel tests", "end-to-end tests");
-    for (int i = 1; i < argc; i++) {
-        char step[64];
-        double a = 0, b = 0, c = 0;
-        int state = 0;
-        char name[16] = "";
-        snprintf(step, sizeof step, "%s", argv[i]);
-        if (sscanf(step, "move:%lf:%lf", &a, &b) == 2) {
-            org_kde_kwin_fake_input_pointer_motion(input, wl_fixed_from_double(a), wl_fixed_from_double(b));
-        } else if (sscanf(step, "moveto:%lf:%lf", &a, &b) == 2) {
-            org_kde_kwin_fake_input_pointer_motion_absolute(input, wl_fixed_from_double(a), wl_fixed_from_double(b));
-        } else if (sscanf(step, "sweep:%lf:%lf:%lf", &a, &b, &c) == 3) {
-            for (int n = 0; n < (int)b; n++) {
-                org_kde_kwin_fake_input_pointer_motion(input, wl_fixed_from_double(a), 0);
-                wl_display_roundtrip(display);
-                pause_for(c);
-            }
-        } else if (sscanf(step, "key:%15[^:]:%d", name, &state) == 2) {
-            org_kde_kwin_fake_input_keyboard_key(input, (uint32_t)keycode(name), (uint32_t)state);
-        } else if (strcmp(step, "click") == 0) {
-            org_kde_kwin_fake_input_button(input, 0x110, 1);
-            wl_display_roundtrip(display);
-            org_kde_kwin_fake_input_button(input, 0x110, 0);
-        } else if (sscanf(step, "sleep:%lf", &a) == 1) {
-            pause_for(a);
-        } else {
-            fprintf(stderr, "kwin_input: unknown step %s\n", step);
-            return 2;
-        }
+    char line[4096];
+    while (fgets(line, sizeof line, stdin)) {
+        for (char* step = strtok(line, " \t\n"); step; step = strtok(NULL, " \t\n"))
+            if (!do_step(display, step)) return 2;
         wl_display_roundtrip(display);
+        printf("done\n");
+        fflush(stdout);
     }
     wl_display_disconnect(display);
     return 0;

@@ -5,6 +5,8 @@
 #include "fake.h"
 #include "fake_internal.h"
 
+#include <SDL/SDL_syswm.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -149,6 +151,10 @@ SDL_GrabMode SDL_WM_GrabInput(SDL_GrabMode mode) {
 }
 
 Uint8 SDL_GetAppState(void) { return appState; }
+
+// No window system: the caller learns nothing and does nothing.
+int SDL_GetWMInfo(SDL_SysWMinfo*) { return 0; }
+Uint8 SDL_EventState(Uint8, int) { return SDL_IGNORE; }
 
 char* SDL_GetError(void) { return const_cast<char*>("fake SDL"); }
 
