@@ -184,9 +184,10 @@ turn_kept() {
 check sweep sweep_unmoved
 check away away_first_press
 check back back_kept
-if [ "${VASKEL_SDL:-classic}" = classic ]; then
-    # Known and not mended: under Xwayland, classic SDL's kept pointer
-    # leaves the window or stops turning, on both compositors.
+if [ "${VASKEL_SDL:-classic}" = classic ] && [ -z "${VASKEL_CLASSIC_TURN:-}" ]; then
+    # Not yet understood: on a quiet machine classic SDL's kept pointer
+    # leaves the window or stops turning under Xwayland; on a busy one it
+    # passes. VASKEL_CLASSIC_TURN=1 runs the check anyway.
     skip_check turn "classic SDL under Xwayland"
 else
     check turn turn_kept
