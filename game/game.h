@@ -45,6 +45,7 @@ struct PointerKeep {
     bool focused = true;       // SDL starts every window as focused
     bool movedOver = false;    // a motion seen since the focus came
     unsigned wmKeysHeld = 0;   // one bit per Alt, Meta and Super key held
+    bool wmKeyUpThisDrain = false;  // such a key went up in the drain under way
 };
 extern PointerKeep pointerKeep;
 

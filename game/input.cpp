@@ -87,10 +87,12 @@ void pointerMoved() {
 // frees it, so that the player can reach other windows. Classic SDL on X11
 // takes the keyboard with the pointer, which would keep the window manager's
 // own keys (Alt+Tab) from it: while Alt, Meta or Super is held the pointer
-// is freed too, and kept again only after a motion made with them up. When
-// KWin's switcher takes the keyboard, Xwayland tells the game that Alt went
-// up while the player still holds it; a keep taken again then would take
-// the keyboard from the switcher.
+// is freed too, and kept again only after a motion made with them up, in a
+// later frame than their release. When KWin's switcher takes the keyboard,
+// Xwayland tells the game that Alt went up while the player still holds it;
+// and a game that stalls through an Alt+Tab sees the release, and a motion,
+// before the focus change. A keep taken again then would raise the window
+// and take the keyboard from the switcher.
 
 bool keepWanted(const PointerKeep& keep) {
     return keep.focused && keep.movedOver && keep.wmKeysHeld == 0;
@@ -108,13 +110,14 @@ PointerKeep keepAfterFocus(PointerKeep keep, Uint8 gain, Uint8 state) {
 }
 
 PointerKeep keepAfterMotion(PointerKeep keep) {
-    if (keep.focused && keep.wmKeysHeld == 0) keep.movedOver = true;
+    if (keep.focused && keep.wmKeysHeld == 0 && !keep.wmKeyUpThisDrain) keep.movedOver = true;
     return keep;
 }
 
 PointerKeep keepAfterKey(PointerKeep keep, int code, bool down) {
     if (!isWmKey(code)) return keep;
     if (down) keep.movedOver = false;
+    if (!down) keep.wmKeyUpThisDrain = true;
     keep.wmKeysHeld = down ? keep.wmKeysHeld | wmKeyBit(code) : keep.wmKeysHeld & ~wmKeyBit(code);
     return keep;
 }
@@ -127,6 +130,7 @@ PointerKeep keepSettled(PointerKeep keep, const InputFacts& now) {
     if (now.inputFocus != keep.focused || (now.wmKeysHeld & ~keep.wmKeysHeld)) keep.movedOver = false;
     keep.focused = now.inputFocus;
     keep.wmKeysHeld = now.wmKeysHeld;
+    keep.wmKeyUpThisDrain = false;
     return keep;
 }
 

@@ -171,7 +171,11 @@ TEST_F(LoopTest, ThePointerIsKeptWhileFocusedAndMovedOverWithNoWindowManagerKeyE
     for (int sym : {int(SDLK_LCTRL), int(SDLK_MODE), int('a')}) fake::pushKey(sym, true);
     EXPECT_EQ(grabs(), (T{"SDL_WM_GrabInput(1)", "SDL_WM_GrabInput(0)"}))
         << "a switcher that takes the keyboard releases Alt in the game: no keyboard is taken back";
-    fake::pushMotion(304, 200, 1, 0);
+    fake::pushKey(SDLK_LALT, true);
+    fake::pushKey(SDLK_LALT, false);
+    fake::pushMotion(304, 200, 1, 0);  // a game that stalled through Alt+Tab: the switch may come next
+    EXPECT_EQ(grabs(), T{});
+    fake::pushMotion(305, 200, 1, 0);
     EXPECT_EQ(grabs(), on);
 
     // Lost events: SDL's own state puts the keep right by the end of the frame.
