@@ -116,8 +116,10 @@ PointerKeep keepAfterMotion(PointerKeep keep) {
 
 PointerKeep keepAfterKey(PointerKeep keep, int code, bool down) {
     if (!isWmKey(code)) return keep;
-    if (down) keep.movedOver = false;
-    if (!down) keep.wmKeyUpThisDrain = true;
+    if (down)
+        keep.movedOver = false;
+    else
+        keep.wmKeyUpThisDrain = true;
     keep.wmKeysHeld = down ? keep.wmKeysHeld | wmKeyBit(code) : keep.wmKeysHeld & ~wmKeyBit(code);
     return keep;
 }

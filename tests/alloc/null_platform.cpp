@@ -120,7 +120,6 @@ int SDL_ShowCursor(int toggle) { return toggle < 0 ? 0 : toggle; }
 SDL_GrabMode SDL_WM_GrabInput(SDL_GrabMode mode) { return mode; }
 Uint8 SDL_GetAppState() { return SDL_APPMOUSEFOCUS | SDL_APPINPUTFOCUS | SDL_APPACTIVE; }
 int SDL_GetWMInfo(SDL_SysWMinfo*) { return 0; }
-Uint8 SDL_EventState(Uint8, int) { return SDL_IGNORE; }
 // No bitmap decodes here: the bitmap textures fail to load (name 0), which
 // changes no code path of the frame.
 SDL_RWops* SDL_RWFromFile(const char*, const char*) { return nullptr; }

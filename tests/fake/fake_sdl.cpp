@@ -154,7 +154,6 @@ Uint8 SDL_GetAppState(void) { return appState; }
 
 // No window system: the caller learns nothing and does nothing.
 int SDL_GetWMInfo(SDL_SysWMinfo*) { return 0; }
-Uint8 SDL_EventState(Uint8, int) { return SDL_IGNORE; }
 
 char* SDL_GetError(void) { return const_cast<char*>("fake SDL"); }
 

@@ -133,8 +133,9 @@ TEST_F(LoopTest, EveryMotionReachesTheMouseHandlerOtherEventsAreIgnored) {
 
 // The pointer is kept from the first motion over the window while the game
 // has the focus, freed when another window takes the focus or while Alt,
-// Meta or Super is held, and kept again after a motion made with them up. SDL is asked only on a change,
-// and what SDL says at the end of a drain outranks events a full queue lost.
+// Meta or Super is held, and kept again after a motion made with them up,
+// in a later frame. SDL is asked only on a change, and what SDL says at the
+// end of a drain outranks events a full queue lost.
 TEST_F(LoopTest, ThePointerIsKeptWhileFocusedAndMovedOverWithNoWindowManagerKeyEvenWhenEventsAreLost) {
     fake::throughSdl = true;
     temp_watch_events();
