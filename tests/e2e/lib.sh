@@ -9,7 +9,9 @@
 #
 # Environment: VASKEL_BIN (the game; default $VASKEL_BUILD/vaskel),
 # VASKEL_BUILD (build dir holding textures/), VASKEL_SOURCE (source dir).
-# VASKEL_SDL=compat runs the game on sdl12-compat instead of classic SDL 1.2.
+# VASKEL_SDL=compat runs the game on sdl12-compat instead of the system's
+# SDL 1.2; SDL_LIB says which library the game gets (classic or compat).
+# VASKEL_SKIP_LOG, when set, gets one line per skipped script and why.
 # VASKEL_KEEP=1 keeps the scratch dir (its path is printed at exit).
 # Exit status 77 means skipped.
 #
@@ -21,6 +23,9 @@ VASKEL_BUILD=${VASKEL_BUILD:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../../build" 2
 VASKEL_BIN=${VASKEL_BIN:-$VASKEL_BUILD/vaskel}
 VASKEL_SOURCE=${VASKEL_SOURCE:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 SDL_COMPAT_DIR=/usr/lib/x86_64-linux-gnu/sdl12-compat
+
+sdl_system_kind() { bash "$(dirname "${BASH_SOURCE[0]}")/../sdl-kind.sh"; }
+if [ "${VASKEL_SDL:-}" = compat ]; then SDL_LIB=compat; else SDL_LIB=$(sdl_system_kind); fi
 _E2E_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 SKY="76 128 178"  # the clear colour (0.3, 0.5, 0.7)
 
@@ -66,7 +71,12 @@ _e2e_cleanup() {
 trap _e2e_cleanup EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
-skip() { echo "SKIP: $*" >&2; exit 77; }
+skip() {
+    echo "SKIP: $*" >&2
+    [ -z "${VASKEL_SKIP_LOG:-}" ] ||
+        echo "${VASKEL_TEST_NAME:-$(basename "$0" .sh)} on ${SDL_LIB/compat/sdl12-compat}: $*" >>"$VASKEL_SKIP_LOG"
+    exit 77
+}
 
 # assert_eq EXPECTED ACTUAL [WHAT]
 assert_eq() {
@@ -189,7 +199,7 @@ make_gamedir() {
 launch_game() {
     [ -n "$GAMEDIR" ] || make_gamedir
     local env_args=()
-    if [ "${VASKEL_SDL:-classic}" = compat ]; then
+    if [ "${VASKEL_SDL:-}" = compat ]; then
         [ -e "$SDL_COMPAT_DIR/libSDL-1.2.so.0" ] || skip "sdl12-compat not installed"
         env_args+=("LD_LIBRARY_PATH=$SDL_COMPAT_DIR${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}")
     fi
@@ -394,27 +404,74 @@ frames_past() {
     [ -n "$n" ] && [ "$n" -ge "$1" ] || ! game_running
 }
 
-# wait_frames N [TIMEOUT_S]: until the game has presented N more frames
-# (or has ended). Without a frame counter it fails: a guessed time would
-# hold only at some machine's pace.
+# wait_frames N [STALL_S]: until the game has presented N more frames (or
+# has ended); fails once STALL_S seconds (default 60) pass with no new frame,
+# so a slow machine waits as long as frames still come. Without a frame
+# counter it fails: a guessed time would hold only at some machine's pace.
 wait_frames() {
     local at
     at=$(frames_shown)
     [ -n "$at" ] || fail "wait_frames: the game runs without a frame counter"
-    wait_until "${2:-60}" frames_past $((at + $1)) || fail "fewer than $1 frames in ${2:-60} s"
+    local last=$at now since=$SECONDS
+    until frames_past $((at + $1)); do
+        now=$(frames_shown)
+        [ "$now" = "$last" ] || { last=$now; since=$SECONDS; }
+        [ $((SECONDS - since)) -lt "${2:-60}" ] || fail "no new frame in ${2:-60} s ($1 wanted, $((last - at)) came)"
+        sleep 0.05
+    done
+}
+
+# wait_game N CMD...: polls CMD until it holds, as long as the game plays:
+# false once the game has presented N frames (its own time, 30 ms each)
+# without CMD holding, or after a minute with no new frame at all. Without
+# a frame counter, N frames' time on the clock, at least 20 s.
+wait_game() {
+    local n=$1 at last now since=$SECONDS deadline
+    shift
+    at=$(frames_shown)
+    last=$at
+    deadline=$((SECONDS + n * 30 / 1000 + 20))
+    until "$@"; do
+        if [ -n "$at" ]; then
+            now=$(frames_shown)
+            [ "${now:-$at}" -lt $((at + n)) ] || return 1
+            [ "$now" = "$last" ] || { last=$now; since=$SECONDS; }
+            [ $((SECONDS - since)) -lt 60 ] || return 1
+        else
+            [ "$SECONDS" -lt "$deadline" ] || return 1
+        fi
+        sleep 0.1
+    done
+}
+
+# A walk of many steps gives up only when nothing has changed for a while,
+# never on a budget for the whole walk:
+#   progress_start; until DONE; do STEP; progress "$(WHAT)" || fail ...; done
+# progress VALUE [STALL_S]: false once VALUE has stayed the same for STALL_S
+# seconds (default 60). One walk at a time: the helpers here do not use it.
+progress_start() { _PROGRESS_AT=$SECONDS; _PROGRESS_LAST=""; }
+progress() {
+    if [ "$1" != "$_PROGRESS_LAST" ]; then
+        _PROGRESS_LAST=$1
+        _PROGRESS_AT=$SECONDS
+    fi
+    [ $((SECONDS - _PROGRESS_AT)) -lt "${2:-60}" ]
 }
 
 # wait_still [FILE [TIMEOUT [REGION]]]: the view at rest, kept in FILE:
-# two captures at least three frames apart that are equal (in REGION),
-# waited for with a deadline. The browser test's Browser.still is the same
-# rule. Without a frame counter the captures are 0.2 s apart.
+# two captures at least three frames apart that are equal (in REGION). The
+# browser test's Browser.still is the same rule. A view still moving after
+# TIMEOUT seconds of the game's own time (its 30 ms frames; default 40) never
+# comes to rest; a game that stops presenting frames fails wait_frames.
+# Without a frame counter the captures are 0.2 s apart, TIMEOUT of the clock.
 wait_still() {
-    local file=${1:-$E2E_DIR/still.png} deadline=$((SECONDS + ${2:-40})) at
+    local file=${1:-$E2E_DIR/still.png} deadline=$((SECONDS + ${2:-40})) at start
     screenshot "$file"
     at=$(frames_shown)
+    start=$at
     while :; do
         if [ -n "$at" ]; then
-            wait_until $((deadline - SECONDS)) frames_past $((at + 3)) || true
+            wait_frames 3
         else
             sleep 0.2
         fi
@@ -422,7 +479,11 @@ wait_still() {
         at=$(frames_shown)
         [ "$(diff_pixels "$file" "$E2E_DIR/still_next.png" "${3:-640x480+0+0}")" -eq 0 ] && return 0
         cp "$E2E_DIR/still_next.png" "$file"
-        [ "$SECONDS" -lt "$deadline" ] || fail "the view did not come to rest in ${2:-40} s"
+        if [ -n "$at" ]; then
+            [ $((at - start)) -lt $((${2:-40} * 1000 / 30)) ] || fail "the view did not come to rest in ${2:-40} s of game time"
+        else
+            [ "$SECONDS" -lt "$deadline" ] || fail "the view did not come to rest in ${2:-40} s"
+        fi
     done
 }
 
@@ -434,7 +495,7 @@ wait_settled() {
         screenshot "$1"
         [ "$(region_stddev "$1" 256x64+0+0)" -le 1 ] && color_near "$(mean_rgb "$1" 256x64+0+0)" "$SKY" 4
     }
-    wait_until 60 _logo_gone "$1" || fail "the logo is still on screen after 60 s"
+    wait_game 2000 _logo_gone "$1" || fail "the logo is still on screen after 2000 frames"
     wait_still "$1"
 }
 
@@ -476,7 +537,7 @@ turn_sweep() {
                     screenshot "$E2E_DIR/sweep_now.png"
                     [ "$(diff_pixels "$E2E_DIR/sweep_last.png" "$E2E_DIR/sweep_now.png")" -gt 100 ]
                 }
-                wait_until 10 _sweep_turned ||
+                wait_game 300 _sweep_turned ||
                     fail "steps of $step px, direction $dir: the view stopped turning in stretch $stretch of $stretches"
                 mv "$E2E_DIR/sweep_now.png" "$E2E_DIR/sweep_last.png"
             done

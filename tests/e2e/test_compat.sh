@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # The same binary on the other SDL 1.2 library: every other end-to-end
 # script runs again with VASKEL_SDL=compat (sdl12-compat over SDL 2), and
-# each must pass there exactly as it does on classic SDL 1.2.
+# each must pass there exactly as it does on classic SDL 1.2. Where the
+# system's SDL 1.2 is sdl12-compat, the other scripts already ran on it.
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 
-[ "${VASKEL_SDL:-classic}" = compat ] && skip "already running on sdl12-compat"
+[ "${VASKEL_SDL:-}" = compat ] && skip "already running on sdl12-compat"
+[ "$SDL_LIB" = classic ] || skip "the system's SDL 1.2 is sdl12-compat, which every other script ran on; no classic SDL 1.2 here"
 [ -e "$SDL_COMPAT_DIR/libSDL-1.2.so.0" ] || skip "sdl12-compat not installed"
 loaded=$(LD_LIBRARY_PATH=$SDL_COMPAT_DIR ldd "$VASKEL_BIN" | awk '/libSDL-1.2/ {print $3}')
 case "$loaded" in

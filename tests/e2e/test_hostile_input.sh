@@ -130,7 +130,7 @@ _focus_game
 keydown w
 screenshot "$E2E_DIR/walk_a.png"
 _walking() { screenshot "$E2E_DIR/walk_b.png"; [ "$(_raw "$E2E_DIR/walk_a.png")" != "$(_raw "$E2E_DIR/walk_b.png")" ]; }
-wait_until 20 _walking || case_fail "the picture did not change with w held"
+wait_game 300 _walking || case_fail "the picture did not change with w held"
 pause_game
 motions 200
 xdotool keyup w

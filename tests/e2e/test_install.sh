@@ -37,7 +37,7 @@ ln -s "$E2E_DIR/gone/share/vaskel/textures" "$state/textures"
 cwd=$E2E_DIR/elsewhere
 mkdir -p "$cwd"
 env_args=()
-if [ "${VASKEL_SDL:-classic}" = compat ]; then
+if [ "${VASKEL_SDL:-}" = compat ]; then
     env_args+=("LD_LIBRARY_PATH=$SDL_COMPAT_DIR${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}")
 fi
 (cd "$cwd" && exec env "${env_args[@]+"${env_args[@]}"}" "$E2E_DIR/links/vaskel" \

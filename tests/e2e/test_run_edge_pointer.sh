@@ -14,7 +14,7 @@ warps=$E2E_DIR/warps
 # Where the window will open on the 1024x768 screen: classic SDL at the
 # origin, sdl12-compat centred.
 ox=0 oy=0
-[ "${VASKEL_SDL:-classic}" = compat ] && ox=192 oy=144
+[ "$SDL_LIB" = compat ] && ox=192 oy=144
 xdotool mousemove $((ox + 639)) $((oy + 240))
 launch_game LD_PRELOAD="$so" VASKEL_WARPS_FILE="$warps"
 wait_window 30

@@ -6,5 +6,5 @@
 # grab at no time, so whether its keep holds there depends on the machine's
 # pace; wayland_desktops.sh runs it by hand.
 . "$(dirname "$0")/lib.sh"
-[ "${VASKEL_SDL:-classic}" = compat ] || skip "classic SDL's keep is not held by Xwayland; by hand: wayland_desktops.sh"
+[ "$SDL_LIB" = compat ] || skip "classic SDL's keep is not held by Xwayland; by hand: wayland_desktops.sh"
 exec env VASKEL_COMPOSITOR=mutter bash "$(dirname "$0")/wayland_desktops.sh"
