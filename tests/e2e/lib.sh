@@ -300,6 +300,15 @@ key()     { _focus_game; xdotool key --delay 60 "$@"; }
 keydown() { _focus_game; xdotool keydown "$@"; }
 keyup()   { _focus_game; xdotool keyup "$@"; }
 
+# move_game_window X Y: asks for the game's window there and waits up to
+# 20 s for it to move; false where the window manager leaves it in place
+# (mutter 48 does, after centring it, and xdotool's --sync alone would wait
+# for ever).
+move_game_window() {
+    timeout 20 xdotool windowmove --sync "$GAME_WIN" "$1" "$2" 2>/dev/null
+}
+where_game_window() { xwininfo -id "$GAME_WIN" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x "," y}'; }
+
 # mousemove_window X Y: moves the pointer to window coordinates.
 mousemove_window() { xdotool mousemove --window "$GAME_WIN" "$1" "$2"; }
 
@@ -504,7 +513,7 @@ wait_settled() {
 pointer_in_window() {
     local X Y SCREEN WINDOW wx wy
     eval "$(xdotool getmouselocation --shell)"
-    read -r wx wy < <(xwininfo -id "$GAME_WIN" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x, y}')
+    IFS=, read -r wx wy <<<"$(where_game_window)"
     [ "$X" -ge "$wx" ] && [ "$X" -lt $((wx + 640)) ] && [ "$Y" -ge "$wy" ] && [ "$Y" -lt $((wy + 480)) ]
 }
 
@@ -520,7 +529,7 @@ pointer_in_window() {
 turn_sweep() {
     local step dir stretch stretches i moves
     # Off the screen's edges, where the screen would hold the pointer in.
-    xdotool windowmove --sync "$GAME_WIN" 192 144 2>/dev/null || xdotool windowmove "$GAME_WIN" 192 144
+    move_game_window 192 144 || note "the game's window stays at $(where_game_window)"
     for step in ${VASKEL_SWEEP_STEPS:-3 5 7 13 29}; do
         for dir in 1 -1; do
             mousemove_window 320 240

@@ -51,7 +51,7 @@ esac
 
 start_game
 # Off the screen's edges, so that the sweep crosses the whole window.
-xdotool windowmove --sync "$GAME_WIN" 192 144 2>/dev/null || xdotool windowmove "$GAME_WIN" 192 144
+move_game_window 192 144 || note "the game's window stays at $(where_game_window)"
 xmessage -geometry 300x100+700+640 "another window" >/dev/null 2>&1 &
 at_exit "kill $! 2>/dev/null"
 _other_up() { other=$(xdotool search --onlyvisible --classname xmessage 2>/dev/null | head -n 1) && [ -n "$other" ]; }
@@ -95,7 +95,7 @@ sweep_from() {
     [ "$X,$Y" = "$x,384" ] || { note "swept to $x,384, the pointer is at $X,$Y"; return 1; }
 }
 sweep_unmoved() {
-    xdotool windowactivate --sync "$other" 2>/dev/null || true
+    timeout 20 xdotool windowactivate --sync "$other" 2>/dev/null || true
     wait_until 20 _active "$other" || { note "the other window did not take the focus"; return 1; }
     wait_settled "$E2E_DIR/before_sweep.png"
     sweep_from 150 878 && sweep_from 878 150 || return 1
@@ -105,7 +105,7 @@ sweep_unmoved() {
     [ "$changed" -eq 0 ] || { note "the unfocused game's view moved: $changed pixels"; return 1; }
 }
 away_first_press() {
-    xdotool windowactivate --sync "$GAME_WIN" 2>/dev/null || true
+    timeout 20 xdotool windowactivate --sync "$GAME_WIN" 2>/dev/null || true
     back_over
     wait_until 20 _kept || { note "the focused game did not keep the pointer"; return 1; }
     alt_tab
@@ -125,7 +125,7 @@ check sweep sweep_unmoved
 check away away_first_press
 check back back_kept
 check turn turn_kept
-xdotool windowactivate --sync "$GAME_WIN" 2>/dev/null || true
+timeout 20 xdotool windowactivate --sync "$GAME_WIN" 2>/dev/null || true
 key Escape
 wait_game_exit 30
 check escape [ "$GAME_STATUS" = 0 ]

@@ -111,7 +111,7 @@ at_exit "kill $! 2>/dev/null"
 xmessage -geometry 150x100+864+334 "right" >/dev/null 2>&1 &
 at_exit "kill $! 2>/dev/null"
 start_game
-xdotool windowmove --sync "$GAME_WIN" 192 144 2>/dev/null || xdotool windowmove "$GAME_WIN" 192 144
+move_game_window 192 144 || note "the game's window stays at $(where_game_window)"
 _others_up() { [ "$(xdotool search --onlyvisible --classname xmessage 2>/dev/null | wc -l)" -ge 2 ]; }
 wait_until 30 _others_up || fail "no other windows"
 right=$(for w in $(xdotool search --onlyvisible --classname xmessage); do
