@@ -23,10 +23,15 @@ _raw() { convert "$1" rgb:- | md5sum; }
 # assert_drawing [STALL_S]: the window's picture changes while the view is
 # nudged with vertical mouse motion (pitch), so frames are still being drawn
 # and events still processed. Twenty nudges, each drawn, that change nothing
-# fail, as does STALL_S seconds with no new frame.
+# fail, as does STALL_S seconds with no new frame. The game is given the
+# focus first, as a window manager would on map: without one the focus
+# follows the pointer, and a window mapped under a pointer that then moves
+# only inside it is never told it has the focus, so it rightly ignores
+# the mouse.
 assert_drawing() {
     local nudges=0 y=200
     local a="$E2E_DIR/draw_a.png" b="$E2E_DIR/draw_b.png"
+    _focus_game
     screenshot "$a"
     local first
     first=$(_raw "$a")
