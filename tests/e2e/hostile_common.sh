@@ -21,24 +21,26 @@ case_fail() { fail "[$CASE] $*"; }
 _raw() { convert "$1" rgb:- | md5sum; }
 
 # assert_drawing [STALL_S]: the window's picture changes while the view is
-# nudged with vertical mouse motion (pitch), so frames are still being drawn
-# and events still processed. Twenty nudges, each drawn, that change nothing
-# fail, as does STALL_S seconds with no new frame. The game is given the
-# focus first, as a window manager would on map: without one the focus
-# follows the pointer, and a window mapped under a pointer that then moves
-# only inside it is never told it has the focus, so it rightly ignores
-# the mouse.
+# nudged up and down (pitch) by a mouse's relative motion, so frames are
+# still being drawn and events still processed. Twenty nudges, each drawn,
+# that change nothing fail, as does STALL_S seconds with no new frame. The
+# game is given the focus first, as a window manager would on map: with
+# none, a window mapped under the pointer may never hear that it has it,
+# and rightly ignores the mouse. (Pointer jumps to a place, which X's test
+# extension sends as an absolute device's, turn nothing on sdl12-compat
+# over SDL 2.32: its relative mode reads only relative motion.)
 assert_drawing() {
-    local nudges=0 y=200
+    local nudges=0 dy=50
     local a="$E2E_DIR/draw_a.png" b="$E2E_DIR/draw_b.png"
     _focus_game
+    mousemove_window 320 240
     screenshot "$a"
     local first
     first=$(_raw "$a")
     while :; do
         game_running || case_fail "the game died while running (see stderr above)"
-        y=$((y == 200 ? 300 : 200))
-        mousemove_window 320 "$y"
+        dy=$((-dy))
+        xdotool mousemove_relative -- 0 "$dy"
         wait_frames 2 "${1:-20}"  # the move is drawn before the next one cancels it
         screenshot "$b"
         [ "$(_raw "$b")" = "$first" ] || return 0
