@@ -24,7 +24,15 @@ VASKEL_BIN=${VASKEL_BIN:-$VASKEL_BUILD/vaskel}
 VASKEL_SOURCE=${VASKEL_SOURCE:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 SDL_COMPAT_DIR=/usr/lib/x86_64-linux-gnu/sdl12-compat
 
-sdl_system_kind() { bash "$(dirname "${BASH_SOURCE[0]}")/../sdl-kind.sh"; }
+# sdl_system_kind: which SDL 1.2 the system gives a program, "classic"
+# (Debian 12) or "compat" (sdl12-compat, the only one from Debian 13 on, and
+# on Ubuntu, Fedora and Arch). Only sdl12-compat names its own SDL12COMPAT_
+# settings.
+sdl_system_kind() {
+    local lib
+    lib=$(/sbin/ldconfig -p 2>/dev/null | awk '/libSDL-1\.2\.so\.0 .*x86-64/ {print $NF; exit}')
+    if [ -n "$lib" ] && grep -qa SDL12COMPAT "$(readlink -f "$lib")"; then echo compat; else echo classic; fi
+}
 if [ "${VASKEL_SDL:-}" = compat ]; then SDL_LIB=compat; else SDL_LIB=$(sdl_system_kind); fi
 _E2E_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 SKY="76 128 178"  # the clear colour (0.3, 0.5, 0.7)
