@@ -461,6 +461,29 @@ wait_game() {
     done
 }
 
+# picture: a digest of what the window shows; a new one means a new frame
+# where every frame moves the view.
+picture() { import -window "$GAME_WIN" rgb:- 2>/dev/null | md5sum; }
+
+# wait_pictures N: until the window has shown N new pictures; fails when a
+# minute passes with none.
+wait_pictures() {
+    local last sig seen=0 since=$SECONDS
+    last=$(picture)
+    while [ "$seen" -lt "$1" ]; do
+        if [ $((SECONDS - since)) -ge 60 ]; then
+            game_running || fail "the game ended unexpectedly"
+            fail "the picture stopped changing"
+        fi
+        sig=$(picture)
+        if [ "$sig" != "$last" ]; then
+            seen=$((seen + 1))
+            last=$sig
+            since=$SECONDS
+        fi
+    done
+}
+
 # A walk of many steps gives up only when nothing has changed for a while,
 # never on a budget for the whole walk:
 #   progress_start; until DONE; do STEP; progress "$(WHAT)" || fail ...; done
