@@ -41,21 +41,6 @@ void growBox(float* lo, float* hi, const float* p, bool empty) {
     }
 }
 
-// One face normal for all four corners, non-zero and across the quad.
-bool planeOf(const Vertex* q, float* plane) {
-    const float* n = q[0].nrm;
-    for (int i = 1; i < 4; i++)
-        if (std::memcmp(q[i].nrm, n, sizeof(float) * 3) != 0) return false;
-    float len = std::sqrt(dot3(n, n));
-    if (len == 0) return false;
-    *plane = dot3(n, q[0].pos);
-    for (int i = 1; i < 4; i++) {
-        float scale = 1 + std::fabs(q[i].pos[0]) + std::fabs(q[i].pos[1]) + std::fabs(q[i].pos[2]);
-        if (std::fabs(dot3(n, q[i].pos) - *plane) > 1e-5f * len * scale) return false;
-    }
-    return true;
-}
-
 // A group's quads are split into blocks of this many units on a side, so
 // that blocks outside the view can be left out. Ordered by z, then y, then
 // x, a row of neighbouring blocks stays one range of indices.
@@ -111,12 +96,32 @@ void markShared(const std::vector<Vertex>& v, std::vector<QuadInfo>& info) {
     }
 }
 
-// Six consecutive quads per box, each on its own face of the box their
-// corners span. Empty when the run is not made of such boxes.
-std::vector<BatchCell> findCells(const std::vector<Vertex>& v, size_t quads) {
+// Whether quad q covers the whole side of box on axis a at `at`, as two
+// triangles that do not fold over: its corners are the side's four
+// corners, each next one along an edge.
+bool coversSide(const Vertex* q, const BatchCell& box, int a, float at) {
+    int b = (a + 1) % 3, c = (a + 2) % 3;
+    unsigned corners = 0;
+    for (int k = 0; k < 4; k++) {
+        const float* p = q[k].pos;
+        bool atB = p[b] == box.hi[b], atC = p[c] == box.hi[c];
+        if (p[a] != at || !(atB || p[b] == box.lo[b]) || !(atC || p[c] == box.lo[c])) return false;
+        corners |= 1u << (atB + 2 * atC);
+        const float* n = q[(k + 1) % 4].pos;
+        if ((n[b] != p[b]) == (n[c] != p[c])) return false;
+    }
+    return corners == 15;
+}
+
+// Six consecutive quads per box, each covering its own side of the box
+// their corners span: the box is closed, and each quad's outward side
+// (side / 2 the axis, side % 2 the high end) comes from where it lies, not
+// from its normal. Empty when the run is not made of such boxes.
+std::vector<BatchCell> findCells(const std::vector<Vertex>& v, size_t quads, std::vector<uint8_t>* sides) {
     std::vector<BatchCell> cells;
     if (quads == 0 || quads % 6 != 0) return cells;
     cells.reserve(quads / 6);
+    sides->assign(quads, 0);
     for (size_t c = 0; c < quads / 6; c++) {
         BatchCell box;
         const Vertex* q = &v[c * 24];
@@ -126,15 +131,11 @@ std::vector<BatchCell> findCells(const std::vector<Vertex>& v, size_t quads) {
         unsigned faces = 0;
         for (int f = 0; f < 6; f++) {
             int on = -1;
-            for (int side = 0; side < 6 && on < 0; side++) {
-                int a = side / 2;
-                float at = side % 2 ? box.hi[a] : box.lo[a];
-                bool all = true;
-                for (int k = 0; k < 4; k++) all = all && q[f * 4 + k].pos[a] == at;
-                if (all) on = side;
-            }
+            for (int side = 0; side < 6 && on < 0; side++)
+                if (coversSide(q + f * 4, box, side / 2, side % 2 ? box.hi[side / 2] : box.lo[side / 2])) on = side;
             if (on < 0 || (faces & (1u << on))) return {};
             faces |= 1u << on;
+            (*sides)[c * 6 + f] = uint8_t(on);
         }
         cells.push_back(box);
     }
@@ -191,26 +192,35 @@ void BatchCache::build(const std::vector<Vertex>& v, const std::vector<GLuint>& 
     sourceTextures_ = quadTextures;
     size_t quads = std::min(v.size() / 4, quadTextures.size());
 
+    const float origin[3] = {0, 0, 0};
+    growBox(lo_, hi_, v.empty() ? origin : v[0].pos, true);
+    for (const Vertex& x : v) growBox(lo_, hi_, x.pos, false);
+    std::vector<uint8_t> sides;
+    cells_ = findCells(v, quads, &sides);
+    bool boxes = !cells_.empty();
+    if (!boxes) cells_.push_back(BatchCell{{lo_[0], lo_[1], lo_[2]}, {hi_[0], hi_[1], hi_[2]}});
+
+    // Only a face of a closed box may be culled: from outside, the box's
+    // own near faces hide it.
     std::vector<QuadInfo> info(quads);
     for (size_t q = 0; q < quads; q++) {
         QuadInfo& i = info[q];
         i.texture = quadTextures[q];
         i.role = QuadInfo::FACE;
         i.partner = 0;
+        i.cullable = boxes;
+        i.normal[0] = i.normal[1] = i.normal[2] = 0;
         i.plane = 0;
-        std::memcpy(i.normal, v[q * 4].nrm, sizeof i.normal);
-        i.cullable = planeOf(&v[q * 4], &i.plane);
-        if (!i.cullable) i.normal[0] = i.normal[1] = i.normal[2] = 0;
+        if (boxes) {
+            int a = sides[q] / 2;
+            float out = sides[q] % 2 ? 1.0f : -1.0f;
+            i.normal[a] = out;
+            i.plane = out * v[q * 4].pos[a];
+        }
         for (int a = 0; a < 3; a++) i.block[2 - a] = std::floor(v[q * 4].pos[a] / kBlock);
     }
     markShared(v, info);
 
-    const float origin[3] = {0, 0, 0};
-    growBox(lo_, hi_, v.empty() ? origin : v[0].pos, true);
-    for (const Vertex& x : v) growBox(lo_, hi_, x.pos, false);
-    cells_ = findCells(v, quads);
-    bool boxes = !cells_.empty();
-    if (!boxes) cells_.push_back(BatchCell{{lo_[0], lo_[1], lo_[2]}, {hi_[0], hi_[1], hi_[2]}});
     auto cellOf = [&](uint32_t q) { return boxes ? q / 6 : 0u; };
 
     // Faces first, grouped for culling by plane; then the shared sides, which

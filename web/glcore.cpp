@@ -86,6 +86,7 @@ bool convertPixels(GLint internalFormat, int w, int h, GLenum format, GLenum typ
 Context::Context(Backend* backend) : backend_(backend) {
     mv_.push_back(Mat4::identity());
     proj_.push_back(Mat4::identity());
+    texMat_.push_back(Mat4::identity());
     for (int i = 0; i < 8; i++) {
         set4(light_[i].ambient, 0, 0, 0, 1);
         float d = i == 0 ? 1.0f : 0.0f;
@@ -164,7 +165,23 @@ void Context::swap() {
 
 void Context::flush() { drawPending(); }
 
-Mat4& Context::current() { return matrixMode_ == GL_PROJECTION ? proj_.back() : mv_.back(); }
+void Context::restore() {
+    backend_->restore();
+    backend_->capability(GL_BLEND, blend_);
+    backend_->capability(GL_DEPTH_TEST, depth_);
+    backend_->capability(GL_CULL_FACE, cull_);
+    backend_->blendFunc(blendSrc_, blendDst_);
+    backend_->depthFunc(depthFunc_);
+    backend_->clearColor(clearColor_[0], clearColor_[1], clearColor_[2], clearColor_[3]);
+    if (viewport_[2] >= 0) backend_->viewport(viewport_[0], viewport_[1], viewport_[2], viewport_[3]);
+    if (!cache_.empty())
+        backend_->uploadBatch(cache_.vertices().data(), cache_.vertices().size(), cache_.indices().data(),
+                              cache_.indices().size());
+}
+
+std::vector<Mat4>& Context::stack() {
+    return matrixMode_ == GL_PROJECTION ? proj_ : matrixMode_ == GL_TEXTURE ? texMat_ : mv_;
+}
 
 void Context::changeMatrix(const Mat4& m, bool replace) {
     Mat4 next = replace ? m : current() * m;
@@ -257,7 +274,7 @@ void Context::run(const Command& c) {
             backend_->depthFunc(c.a);
             return;
         case Command::MATRIXMODE:
-            if (c.a == GL_MODELVIEW || c.a == GL_PROJECTION) matrixMode_ = c.a;
+            if (c.a == GL_MODELVIEW || c.a == GL_PROJECTION || c.a == GL_TEXTURE) matrixMode_ = c.a;
             return;
         case Command::LOADIDENTITY: changeMatrix(Mat4::identity(), true); return;
         case Command::MULT: {
@@ -267,15 +284,15 @@ void Context::run(const Command& c) {
             return;
         }
         case Command::PUSH: {
-            auto& stack = matrixMode_ == GL_PROJECTION ? proj_ : mv_;
-            if (int(stack.size()) < kMaxStack) stack.push_back(stack.back());
+            auto& s = stack();
+            if (int(s.size()) < kMaxStack) s.push_back(s.back());
             return;
         }
         case Command::POP: {
-            auto& stack = matrixMode_ == GL_PROJECTION ? proj_ : mv_;
-            if (stack.size() < 2) return;
-            if (!sameMatrix(stack[stack.size() - 2], stack.back())) drawPending();
-            stack.pop_back();
+            auto& s = stack();
+            if (s.size() < 2) return;
+            if (!sameMatrix(s[s.size() - 2], s.back())) drawPending();
+            s.pop_back();
             return;
         }
         case Command::CALLLIST: {
@@ -318,7 +335,10 @@ void Context::run(const Command& c) {
             drawPending();
             backend_->clear(c.a);
             return;
-        case Command::CLEARCOLOR: backend_->clearColor(c.f[0], c.f[1], c.f[2], c.f[3]); return;
+        case Command::CLEARCOLOR:
+            copy4(clearColor_, c.f);
+            backend_->clearColor(c.f[0], c.f[1], c.f[2], c.f[3]);
+            return;
         case Command::VIEWPORT: {
             int v[4] = {int(c.f[0]), int(c.f[1]), int(c.f[2]), int(c.f[3])};
             if (std::equal(v, v + 4, viewport_)) return;
@@ -336,8 +356,8 @@ void Context::run(const Command& c) {
     }
 }
 
-// Keeps whole primitives only; consecutive quads or triangles with one
-// texture become one piece.
+// Keeps whole primitives only; consecutive quads, triangles, lines or
+// points with one texture become one piece.
 void Context::endPrimitive() {
     if (!inBegin_) return;
     inBegin_ = false;
@@ -348,12 +368,18 @@ void Context::endPrimitive() {
         case GL_TRIANGLE_FAN: case GL_TRIANGLE_STRIP: case GL_POLYGON:
             if (count < 3) count = 0;
             break;
-        default: count = 0; break;  // points and lines are not drawn
+        case GL_LINES: count -= count % 2; break;
+        case GL_LINE_STRIP: case GL_LINE_LOOP:
+            if (count < 2) count = 0;
+            break;
+        case GL_POINTS: break;
+        default: count = 0; break;
     }
     verts_.resize(beginFirst_ + count);
     sameAsCached_ = std::min(sameAsCached_, verts_.size());
     if (count == 0) return;
-    bool joinable = beginMode_ == GL_QUADS || beginMode_ == GL_TRIANGLES;
+    bool joinable = beginMode_ == GL_QUADS || beginMode_ == GL_TRIANGLES || beginMode_ == GL_LINES ||
+                    beginMode_ == GL_POINTS;
     if (joinable && !pieces_.empty()) {
         Piece& last = pieces_.back();
         if (last.mode == beginMode_ && last.texture == bound_ && last.first + last.count == beginFirst_) {
@@ -368,6 +394,7 @@ Uniforms Context::uniforms() const {
     Uniforms u{};
     u.modelview = mv_.back();
     u.projection = proj_.back();
+    u.texture = texMat_.back();
     Mat4 inv;
     if (!invert(u.modelview, &inv)) inv = Mat4::identity();
     // The inverse transpose of the modelview's upper 3x3, column-major.
@@ -399,8 +426,11 @@ Uniforms Context::uniforms() const {
 
 // Large opaque, depth-tested quad runs may be cached and culled: drawing
 // their faces in another order or not at all cannot change the picture.
+// With GL_LESS the earlier of two coincident quads wins, which the cache
+// does not keep; with GL's own culling a dropped face may be the one GL
+// would have drawn.
 bool Context::cacheable() const {
-    if (!depth_ || blend_ || (depthFunc_ != GL_LESS && depthFunc_ != GL_LEQUAL)) return false;
+    if (!depth_ || blend_ || cull_ || depthFunc_ != GL_LEQUAL) return false;
     size_t quads = 0;
     for (const Piece& p : pieces_) {
         if (p.mode != GL_QUADS) return false;
@@ -425,30 +455,37 @@ void Context::drawStream() {
     segs_.clear();
     for (const Piece& p : pieces_) {
         uint32_t start = uint32_t(scratch_.size());
-        uint32_t f = p.first;
+        uint32_t f = p.first, n = p.count;
+        GLenum mode = GL_TRIANGLES;
         switch (p.mode) {
             case GL_QUADS:
-                for (uint32_t q = f; q < f + p.count; q += 4)
+                for (uint32_t q = f; q < f + n; q += 4)
                     for (uint32_t t : {0u, 1u, 2u, 0u, 2u, 3u}) scratch_.push_back(q + t);
                 break;
-            case GL_TRIANGLES:
-                for (uint32_t i = f; i < f + p.count; i++) scratch_.push_back(i);
-                break;
             case GL_TRIANGLE_STRIP:
-                for (uint32_t i = 0; i + 2 < p.count; i++) {
+                for (uint32_t i = 0; i + 2 < n; i++) {
                     bool odd = i % 2;
                     scratch_.insert(scratch_.end(), {f + i + (odd ? 1 : 0), f + i + (odd ? 0 : 1), f + i + 2});
                 }
                 break;
-            default:  // fans and polygons
-                for (uint32_t i = 1; i + 1 < p.count; i++) scratch_.insert(scratch_.end(), {f, f + i, f + i + 1});
+            case GL_TRIANGLE_FAN: case GL_POLYGON:
+                for (uint32_t i = 1; i + 1 < n; i++) scratch_.insert(scratch_.end(), {f, f + i, f + i + 1});
+                break;
+            case GL_LINE_STRIP: case GL_LINE_LOOP:
+                mode = GL_LINES;
+                for (uint32_t i = 0; i + 1 < n; i++) scratch_.insert(scratch_.end(), {f + i, f + i + 1});
+                if (p.mode == GL_LINE_LOOP) scratch_.insert(scratch_.end(), {f + n - 1, f});
+                break;
+            default:  // triangles, lines and points as they came
+                mode = p.mode;
+                for (uint32_t i = f; i < f + n; i++) scratch_.push_back(i);
                 break;
         }
-        uint32_t n = uint32_t(scratch_.size()) - start;
-        if (!segs_.empty() && segs_.back().texture == p.texture)
-            segs_.back().count += n;
+        uint32_t added = uint32_t(scratch_.size()) - start;
+        if (!segs_.empty() && segs_.back().texture == p.texture && segs_.back().mode == mode)
+            segs_.back().count += added;
         else
-            segs_.push_back(Segment{p.texture, start, n});
+            segs_.push_back(Segment{p.texture, start, added, mode});
     }
     backend_->drawStream(uniforms(), verts_.data(), verts_.size(), scratch_.data(), segs_);
     stats_.drawCalls += uint32_t(segs_.size());

@@ -38,7 +38,7 @@ struct Vertex {
 
 // Everything a shader needs besides the vertices and the texture.
 struct Uniforms {
-    Mat4 modelview, projection;
+    Mat4 modelview, projection, texture;
     float normalMatrix[9];
     bool texturing;
     bool lighting;
@@ -55,10 +55,12 @@ struct Uniforms {
     float fogStart, fogEnd, fogDensity;
 };
 
-// A range of triangle indices drawn with one texture (name 0: none).
+// A range of indices drawn with one texture (name 0: none), as
+// GL_TRIANGLES, GL_LINES or GL_POINTS.
 struct Segment {
     GLuint texture;
     uint32_t first, count;
+    GLenum mode = GL_TRIANGLES;
 };
 
 class Backend {
@@ -80,15 +82,18 @@ public:
     // Replaces the one resident batch; drawBatch draws index ranges of it.
     virtual void uploadBatch(const Vertex* v, size_t nv, const uint32_t* idx, size_t ni) = 0;
     virtual void drawBatch(const Uniforms& u, const std::vector<Segment>& segs) = 0;
+    // After a lost context came back: every object made again, the state
+    // WebGL starts with. The context then sets its own state again.
+    virtual void restore() {}
 };
 
-// Quads of a cached batch that share texture, normal, plane and block:
-// culled or drawn together.
+// Quads of a cached batch that share texture, outward direction, plane and
+// block: culled or drawn together.
 struct BatchGroup {
     GLuint texture;
-    float normal[3];
-    float plane;     // dot(normal, any corner)
-    bool cullable;   // one non-zero normal at all four corners, across the quad
+    float normal[3];  // outward from its box, whatever glNormal said
+    float plane;      // dot(normal, any corner)
+    bool cullable;    // faces of closed boxes
     uint32_t first, count;  // indices
     float lo[3], hi[3];     // the box their corners span
 };
@@ -111,8 +116,9 @@ struct NearQuad {
 // A large immediate-mode run that came back unchanged frame after frame is
 // kept in vertex buffers, grouped by texture and face plane. GL draws every
 // face with the depth test and no culling; this draws what can reach a
-// pixel of that picture. When the quads close boxes (the block grid's
-// cubes, six quads each):
+// pixel of that picture, and only with GL_LEQUAL and no face culling of
+// GL's own. When the quads close boxes (the block grid's cubes, six quads
+// each, proved from their corners):
 // - a side two boxes share comes as two quads on the same corners; at equal
 //   depth the later one covers the earlier, which is dropped. The later one
 //   can only be seen from inside one of its boxes, or through a box's face
@@ -120,8 +126,7 @@ struct NearQuad {
 //   plane's reach of either box, from either side.
 // - any other face is drawn while its plane faces the eye (per group), and
 //   from behind only while the eye is within that reach of its box.
-// Quads that close no boxes are all drawn while the eye is within that reach
-// of the run's bounding box.
+// Quads that close no boxes are all drawn, but for blocks outside the view.
 class BatchCache {
 public:
     // Whether v (of which the first `same` are known to equal the cached
@@ -211,6 +216,9 @@ public:
     // The end of a frame: draws what is pending.
     void swap();
     void flush();
+    // The backend lost everything and has been restored: state, and the
+    // cached batch, are sent again.
+    void restore();
 
     const Stats& stats() const { return stats_; }
     const Mat4& modelview() const { return mv_.back(); }
@@ -223,7 +231,8 @@ private:
     static void set3(float* to, float x, float y, float z) { to[0] = x, to[1] = y, to[2] = z; }
     void run(const Command& c);
     void setCap(GLenum cap, bool on);
-    Mat4& current();
+    std::vector<Mat4>& stack();
+    Mat4& current() { return stack().back(); }
     void changeMatrix(const Mat4& m, bool replace);
     void endPrimitive();
     bool cacheable() const;
@@ -239,7 +248,7 @@ private:
 
     // Matrices.
     GLenum matrixMode_ = GL_MODELVIEW;
-    std::vector<Mat4> mv_, proj_;
+    std::vector<Mat4> mv_, proj_, texMat_;
 
     // Current attributes.
     float normal_[3] = {0, 0, 1};
@@ -252,6 +261,7 @@ private:
     bool blend_ = false, depth_ = false, cull_ = false;
     GLenum blendSrc_ = GL_ONE, blendDst_ = GL_ZERO, depthFunc_ = GL_LESS;
     int viewport_[4] = {-1, -1, -1, -1};
+    float clearColor_[4] = {0, 0, 0, 0};
     float materialAmbient_[4] = {0.2f, 0.2f, 0.2f, 1};
     float materialDiffuse_[4] = {0.8f, 0.8f, 0.8f, 1};
 

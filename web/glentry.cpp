@@ -5,6 +5,8 @@
 
 #include <GL/glu.h>
 
+#include <algorithm>
+
 namespace {
 
 vkw::Context* gContext = nullptr;
@@ -21,9 +23,33 @@ void submit(vkw::Command::Op op, GLenum a = 0, GLenum b = 0, std::initializer_li
 
 bool direct() { return gContext && !gContext->compiling(); }
 
-void submit4(vkw::Command::Op op, GLenum a, GLenum b, const GLfloat* p) {
-    if (!gContext || !p) return;
-    submit(op, a, b, {p[0], p[1], p[2], p[3]});
+// Reads as many values as GL takes for pname (0: not one GL knows, which
+// GL refuses with nothing read).
+void submitv(vkw::Command::Op op, GLenum a, GLenum b, const GLfloat* p, int count) {
+    if (!gContext || !p || count == 0) return;
+    vkw::Command c{op};
+    c.a = a;
+    c.b = b;
+    std::copy(p, p + count, c.f);
+    gContext->execute(c);
+}
+
+int fogValues(GLenum pname) {
+    switch (pname) {
+        case GL_FOG_COLOR: return 4;
+        case GL_FOG_MODE: case GL_FOG_DENSITY: case GL_FOG_START: case GL_FOG_END: case GL_FOG_INDEX: return 1;
+        default: return 0;
+    }
+}
+
+int lightValues(GLenum pname) {
+    switch (pname) {
+        case GL_AMBIENT: case GL_DIFFUSE: case GL_SPECULAR: case GL_POSITION: return 4;
+        case GL_SPOT_DIRECTION: return 3;
+        case GL_SPOT_EXPONENT: case GL_SPOT_CUTOFF: case GL_CONSTANT_ATTENUATION: case GL_LINEAR_ATTENUATION:
+        case GL_QUADRATIC_ATTENUATION: return 1;
+        default: return 0;
+    }
 }
 
 }  // namespace
@@ -69,8 +95,10 @@ void glShadeModel(GLenum mode) { submit(Command::SHADEMODEL, mode); }
 void glHint(GLenum target, GLenum mode) { submit(Command::HINT, target, mode); }
 void glFogf(GLenum pname, GLfloat param) { submit(Command::FOGF, pname, 0, {param}); }
 void glFogi(GLenum pname, GLint param) { submit(Command::FOGF, pname, 0, {GLfloat(param)}); }
-void glFogfv(GLenum pname, const GLfloat* params) { submit4(Command::FOGFV, pname, 0, params); }
-void glLightfv(GLenum light, GLenum pname, const GLfloat* params) { submit4(Command::LIGHTFV, light, pname, params); }
+void glFogfv(GLenum pname, const GLfloat* params) { submitv(Command::FOGFV, pname, 0, params, fogValues(pname)); }
+void glLightfv(GLenum light, GLenum pname, const GLfloat* params) {
+    submitv(Command::LIGHTFV, light, pname, params, lightValues(pname));
+}
 
 void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) {
     submit(Command::VIEWPORT, 0, 0, {GLfloat(x), GLfloat(y), GLfloat(w), GLfloat(h)});

@@ -32,6 +32,8 @@ vkw::VirtualMouse gMouse(kWidth, kHeight);
 vkw::PageClock gClock;
 bool gListening = false;
 bool gLocked = false;
+bool gLockRefused = false;  // asked again at the click that ends the press
+bool gPageHidden = false, gGraphicsLost = false, gRestorePending = false;
 bool gHaveLast = false;
 long gLastX = 0, gLastY = 0;
 int gCursorShown = SDL_ENABLE;
@@ -88,14 +90,36 @@ EM_BOOL onBlur(int, const EmscriptenFocusEvent*, void*) {
     return EM_FALSE;
 }
 
-EM_BOOL onVisibility(int, const EmscriptenVisibilityChangeEvent* v, void*) {
-    if (v->hidden) {
-        releaseHeld();
+// The game stands still while the page is hidden or has no graphics.
+void updateClock() {
+    if (gPageHidden || gGraphicsLost)
         gClock.hide(emscripten_get_now());
-    } else {
+    else
         gClock.show(emscripten_get_now());
-    }
+}
+
+EM_BOOL onVisibility(int, const EmscriptenVisibilityChangeEvent* v, void*) {
+    gPageHidden = v->hidden;
+    if (gPageHidden) releaseHeld();
+    updateClock();
     return EM_FALSE;
+}
+
+// Phones take contexts back from pages in the background or short of
+// memory. Returning true asks the browser to give it back; the objects are
+// made again in the game's own loop (SDL_Delay), not in this callback.
+EM_BOOL onContextLost(int, const void*, void*) {
+    gGraphicsLost = true;
+    releaseHeld();
+    updateClock();
+    return EM_TRUE;
+}
+
+EM_BOOL onContextRestored(int, const void*, void*) {
+    gGraphicsLost = false;
+    gRestorePending = true;
+    updateClock();
+    return EM_TRUE;
 }
 
 // Captured: the browser's relative motion. Not captured (refused, or not
@@ -117,8 +141,23 @@ EM_BOOL onMouseLeave(int, const EmscriptenMouseEvent*, void*) {
     return EM_FALSE;
 }
 
+// Asked at the press, where most engines grant it. Firefox refuses it
+// there while the focus is still outside the page ("the document is not
+// focused"), and grants it at the click that follows.
 EM_BOOL onMouseDown(int, const EmscriptenMouseEvent*, void*) {
+    gLockRefused = false;
     if (!gLocked) emscripten_request_pointerlock(kCanvas, EM_TRUE);
+    return EM_FALSE;
+}
+
+EM_BOOL onClick(int, const EmscriptenMouseEvent*, void*) {
+    if (gLockRefused && !gLocked) emscripten_request_pointerlock(kCanvas, EM_TRUE);
+    gLockRefused = false;
+    return EM_FALSE;
+}
+
+EM_BOOL onLockError(int, const void*, void*) {
+    gLockRefused = true;
     return EM_FALSE;
 }
 
@@ -137,7 +176,11 @@ void listen() {
     emscripten_set_mousemove_callback(kCanvas, nullptr, EM_TRUE, onMouseMove);
     emscripten_set_mouseleave_callback(kCanvas, nullptr, EM_TRUE, onMouseLeave);
     emscripten_set_mousedown_callback(kCanvas, nullptr, EM_TRUE, onMouseDown);
+    emscripten_set_click_callback(kCanvas, nullptr, EM_TRUE, onClick);
     emscripten_set_pointerlockchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_TRUE, onLockChange);
+    emscripten_set_pointerlockerror_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_TRUE, onLockError);
+    emscripten_set_webglcontextlost_callback(kCanvas, nullptr, EM_TRUE, onContextLost);
+    emscripten_set_webglcontextrestored_callback(kCanvas, nullptr, EM_TRUE, onContextRestored);
     emscripten_set_blur_callback(window, nullptr, EM_TRUE, onBlur);
     emscripten_set_visibilitychange_callback(nullptr, EM_TRUE, onVisibility);
 }
@@ -154,8 +197,8 @@ extern "C" {
 int SDL_Init(Uint32) {
     gClock = vkw::PageClock(emscripten_get_now());
     EmscriptenVisibilityChangeEvent v;
-    if (emscripten_get_visibility_status(&v) == EMSCRIPTEN_RESULT_SUCCESS && v.hidden)
-        gClock.hide(emscripten_get_now());
+    gPageHidden = emscripten_get_visibility_status(&v) == EMSCRIPTEN_RESULT_SUCCESS && v.hidden;
+    updateClock();
     listen();
     return 0;
 }
@@ -196,6 +239,7 @@ SDL_Surface* SDL_SetVideoMode(int width, int height, int, Uint32 flags) {
         emscripten_set_canvas_element_size(kCanvas, width, height);
         gWebGL = emscripten_webgl_create_context(kCanvas, &a);
         if (gWebGL <= 0) {
+            std::fprintf(stderr, "The browser gave no WebGL 2 context (error %d).\n", int(gWebGL));
             gWebGL = 0;
             return nullptr;
         }
@@ -245,11 +289,15 @@ int SDL_PeepEvents(SDL_Event* events, int numevents, SDL_eventaction action, Uin
 Uint32 SDL_GetTicks(void) { return Uint32(gClock.ticks(emscripten_get_now())); }
 
 // Every sleep hands control back to the browser: that is when it shows the
-// frame and delivers input. While the page is hidden the game waits here:
-// its clock stands still, and it resumes where it was.
+// frame and delivers input. While the page is hidden or its context lost
+// the game waits here: its clock stands still, and it resumes where it was.
 void SDL_Delay(Uint32 ms) {
     emscripten_sleep(ms);
     while (gClock.hidden()) emscripten_sleep(100);
+    if (gRestorePending && gContext) {
+        gRestorePending = false;
+        gContext->restore();
+    }
 }
 
 Uint8 SDL_GetRelativeMouseState(int* x, int* y) {

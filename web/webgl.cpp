@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <unordered_map>
 
@@ -46,7 +47,7 @@ varying float v_fog;  // the factor, or per pixel the fog coordinate
 #endif
 varying vec4 v_col;
 #if TEXTURED
-varying vec2 v_tex;
+varying vec4 v_tex;  // s, t, r, q after the texture matrix
 #endif
 )";
 
@@ -57,6 +58,7 @@ attribute vec2 a_tex;
 attribute vec4 a_col;
 uniform mat4 u_mv;
 uniform mat4 u_proj;
+uniform mat4 u_texmat;
 uniform mat3 u_nmat;
 uniform vec4 u_sceneAmbient;
 uniform vec4 u_matAmbient;
@@ -67,8 +69,9 @@ uniform vec4 u_lightDiffuse;
 void main() {
     vec4 eye = u_mv * vec4(a_pos, 1.0);
     gl_Position = u_proj * eye;
+    gl_PointSize = 1.0;  // GL's default; WebGL leaves it undefined
 #if TEXTURED
-    v_tex = a_tex;
+    v_tex = u_texmat * vec4(a_tex, 0.0, 1.0);
 #endif
 #if LIGHTING
 #if COLOR_MATERIAL
@@ -103,7 +106,7 @@ uniform vec4 u_fogColor;
 void main() {
     vec4 c = v_col;
 #if TEXTURED
-    c *= texture2D(u_tex, v_tex);
+    c *= texture2DProj(u_tex, v_tex);
 #endif
 #if FOG
 #if FOG_PER_PIXEL
@@ -145,11 +148,11 @@ unsigned variantOf(const Uniforms& u, bool textured) {
 
 // The uniforms of one program, each set only when its value changes.
 enum UniformName {
-    U_MV, U_PROJ, U_NMAT, U_SCENE_AMBIENT, U_MAT_AMBIENT, U_MAT_DIFFUSE, U_LIGHT_POS, U_LIGHT_AMBIENT,
+    U_MV, U_PROJ, U_TEXMAT, U_NMAT, U_SCENE_AMBIENT, U_MAT_AMBIENT, U_MAT_DIFFUSE, U_LIGHT_POS, U_LIGHT_AMBIENT,
     U_LIGHT_DIFFUSE, U_FOG_COLOR, U_FOG_START, U_FOG_END, U_FOG_DENSITY, U_COUNT
 };
 const char* const kUniformNames[U_COUNT] = {
-    "u_mv", "u_proj", "u_nmat", "u_sceneAmbient", "u_matAmbient", "u_matDiffuse", "u_lightPos", "u_lightAmbient",
+    "u_mv", "u_proj", "u_texmat", "u_nmat", "u_sceneAmbient", "u_matAmbient", "u_matDiffuse", "u_lightPos", "u_lightAmbient",
     "u_lightDiffuse", "u_fogColor", "u_fogStart", "u_fogEnd", "u_fogDensity",
 };
 
@@ -171,15 +174,22 @@ struct Program {
 
 class WebGLBackend : public Backend {
 public:
-    WebGLBackend() {
-        glGenBuffers(1, &streamVbo_);
-        glGenBuffers(1, &streamIbo_);
-        glGenBuffers(1, &batchVbo_);
-        glGenBuffers(1, &batchIbo_);
-        for (int a = A_POS; a <= A_COL; a++) glEnableVertexAttribArray(a);
-        // GL's initial state, which WebGL shares except for these.
-        glDisable(GL_DITHER);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    WebGLBackend() { start(); }
+
+    // A restored context has none of the old objects and WebGL's initial
+    // state: everything is made again, the textures from the kept copies.
+    void restore() override {
+        programs_.clear();
+        inUse_ = boundId_ = 0;
+        start();
+        for (auto& named : textures_) {
+            Texture& t = named.second;
+            glGenTextures(1, &t.id);
+            bind(t.id);
+            if (t.hasImage)
+                glTexImage2D(GL_TEXTURE_2D, 0, t.format, t.w, t.h, 0, t.format, GL_UNSIGNED_BYTE, t.pixels.data());
+            for (const auto& p : t.params) glTexParameteri(GL_TEXTURE_2D, p.first, p.second);
+        }
     }
 
     void capability(GLenum cap, bool on) override { on ? glEnable(cap) : glDisable(cap); }
@@ -194,6 +204,10 @@ public:
         bind(t.id);
         glTexImage2D(GL_TEXTURE_2D, 0, format, w, h, 0, format, GL_UNSIGNED_BYTE, pixels);
         t.hasImage = true;
+        t.w = w;
+        t.h = h;
+        t.format = format;
+        t.pixels.assign(pixels, pixels + size_t(w) * h * (format == GL_RGB ? 3 : 4));
     }
 
     GLint maxTextureSize() override {
@@ -209,6 +223,7 @@ public:
             value = GL_CLAMP_TO_EDGE;
         bind(t.id);
         glTexParameteri(GL_TEXTURE_2D, pname, value);
+        t.params[pname] = value;
     }
 
     void drawStream(const Uniforms& u, const Vertex* v, size_t nv, const uint32_t* idx,
@@ -240,7 +255,23 @@ private:
         GLuint id = 0;
         bool hasImage = false;
         GLint minFilter = 0x2702;  // GL_NEAREST_MIPMAP_LINEAR, GL's default
+        // What a lost context takes with it.
+        int w = 0, h = 0;
+        GLenum format = GL_RGB;
+        std::vector<uint8_t> pixels;
+        std::map<GLenum, GLint> params;
     };
+
+    void start() {
+        glGenBuffers(1, &streamVbo_);
+        glGenBuffers(1, &streamIbo_);
+        glGenBuffers(1, &batchVbo_);
+        glGenBuffers(1, &batchIbo_);
+        for (int a = A_POS; a <= A_COL; a++) glEnableVertexAttribArray(a);
+        // GL's initial state, which WebGL shares except for these.
+        glDisable(GL_DITHER);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    }
 
     Texture& texture(GLuint name) {
         Texture& t = textures_[name];
@@ -302,6 +333,7 @@ private:
         auto f1 = [](GLint l, const float* f) { glUniform1f(l, *f); };
         p.set(U_MV, u.modelview.m, 16, m4);
         p.set(U_PROJ, u.projection.m, 16, m4);
+        p.set(U_TEXMAT, u.texture.m, 16, m4);
         p.set(U_NMAT, u.normalMatrix, 9, m3);
         p.set(U_SCENE_AMBIENT, u.sceneAmbient, 4, v4);
         p.set(U_MAT_AMBIENT, u.materialAmbient, 4, v4);
@@ -326,7 +358,7 @@ private:
             bool textured = u.texturing && complete(s.texture);
             use(program(variantOf(u, textured)), u);
             if (textured) bind(textures_[s.texture].id);
-            glDrawElements(GL_TRIANGLES, GLsizei(s.count), GL_UNSIGNED_INT,
+            glDrawElements(s.mode, GLsizei(s.count), GL_UNSIGNED_INT,
                            reinterpret_cast<void*>(uintptr_t(s.first) * sizeof(uint32_t)));
         }
     }

@@ -1,21 +1,36 @@
-"""The browser build in headless Chromium, for the browser test and
-tools/bench-web: a static server on 127.0.0.1, a fresh Chromium profile,
-the page's frame counter and canvas captures.
+"""The browser build in real browsers, for the browser test and
+tools/bench-web: a static server on 127.0.0.1, a fresh profile, the page's
+frame counter and canvas captures. Chromium runs headless; Firefox ESR
+(over WebDriver BiDi, through tests/web/firefox/bridge.mjs) and WebKitGTK's
+MiniBrowser (through WebKitWebDriver) run on a private Xvfb, where Mesa
+gives them WebGL.
 
-Every wait polls a condition against a deadline: SwiftShader on a shared
+Every wait polls a condition against a deadline: software WebGL on a shared
 two-core machine has no fixed pace.
 """
+import atexit
 import base64
 import functools
+import glob
 import http.server
+import json
 import os
+import select
 import shutil
+import subprocess
 import tempfile
 import threading
 import time
+import warnings
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+
+# Debian 12's selenium warns of its own WebKitGTK start-up at every page.
+warnings.filterwarnings("ignore", category=DeprecationWarning, module="selenium")
 
 # Chromium's own background connections are refused on a closed network and
 # only slow it down; the throttling switches keep a page without focus at speed.
@@ -77,44 +92,212 @@ def picture_difference(a, b, threshold=48):
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
     extensions_map = dict(http.server.SimpleHTTPRequestHandler.extensions_map, **{".wasm": "application/wasm"})
 
+    def __init__(self, *args, site=None, **kwargs):
+        self.site = site
+        super().__init__(*args, **kwargs)
+
+    def do_GET(self):
+        if self.site.hanging.is_set():  # a network that never answers
+            self.site.released.wait()
+            return
+        path = self.path.split("?")[0]
+        if self.site.head and path in ("/", "/index.html"):
+            with open(os.path.join(self.directory, "index.html"), "rb") as f:
+                page = f.read().replace(b"<head>", b"<head>" + self.site.head.encode(), 1)
+            self.send_response(200)
+            self.send_header("Content-Type", "text/html")
+            self.send_header("Content-Length", str(len(page)))
+            self.end_headers()
+            self.wfile.write(page)
+            return
+        super().do_GET()
+
     def log_message(self, *args):
         pass
 
 
 class Site:
-    """Serves a directory on 127.0.0.1 on a free port, in this process."""
+    """Serves a directory on 127.0.0.1 on a free port, in this process.
+    head: markup put first into the page's head (a test's change to what the
+    browser offers); hang(): from then on no request is answered."""
 
-    def __init__(self, root):
-        handler = functools.partial(QuietHandler, directory=root)
+    def __init__(self, root, head=""):
+        self.head = head
+        self.hanging = threading.Event()
+        self.released = threading.Event()
+        handler = functools.partial(QuietHandler, directory=root, site=self)
         self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+        self.server.daemon_threads = True
         self.url = "http://127.0.0.1:%d/" % self.server.server_address[1]
         self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
         self.thread.start()
 
+    def hang(self):
+        self.hanging.set()
+
     def close(self):
+        self.released.set()
         self.server.shutdown()
         self.server.server_close()
 
 
-class Browser:
-    """Headless Chromium on a fresh profile, driving the game's page."""
+class XServer:
+    """A private Xvfb for the browsers that need a display, with a window
+    manager: without one no window ever has the focus, and a page without
+    it is refused pointer lock."""
 
-    def __init__(self, url, throttled=False, before_load=None):
+    def __init__(self):
+        read, write = os.pipe()
+        self.proc = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24", "-nolisten",
+                                      "tcp"], pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as f:
+            number = f.readline().strip()
+        if not number:
+            raise AssertionError("Xvfb did not start")
+        self.display = ":" + number
+        self.wm = subprocess.Popen(["openbox", "--sm-disable"], env=dict(os.environ, DISPLAY=self.display),
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def close(self):
+        for proc in (self.wm, self.proc):
+            proc.terminate()
+            proc.wait(20)
+
+
+_xserver = None
+
+
+def display():
+    global _xserver
+    if _xserver is None:
+        _xserver = XServer()
+        atexit.register(_xserver.close)
+    return _xserver.display
+
+
+FIREFOX = "/usr/bin/firefox-esr"
+BRIDGE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "firefox", "bridge.mjs")
+
+
+def minibrowser():
+    found = sorted(glob.glob("/usr/lib/*/webkit2gtk-4.*/MiniBrowser"))
+    return found[-1] if found else None
+
+
+def engine_missing(engine):
+    """Why an engine cannot run here, or None."""
+    if engine == "firefox":
+        for need in (FIREFOX, shutil.which("node"), os.path.join(os.path.dirname(BRIDGE), "node_modules",
+                                                                  "puppeteer-core")):
+            if not need or not os.path.exists(need):
+                return "no %s (tools/install-deps web installs it)" % (need or "node")
+    if engine == "webkit" and not (shutil.which("WebKitWebDriver") and minibrowser()):
+        return "no WebKitWebDriver or MiniBrowser (tools/install-deps web installs them)"
+    return None
+
+
+class BridgeDriver:
+    """Firefox through bridge.mjs, answering the calls the tests make of a
+    selenium driver: scripts as function bodies over `arguments`."""
+
+    def __init__(self, width, height):
+        self.profile = tempfile.mkdtemp(prefix="vaskel-firefox-")
+        env = dict(os.environ, DISPLAY=display())
+        self.proc = subprocess.Popen(["node", BRIDGE, FIREFOX, self.profile, str(width), str(height)],
+                                     stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, env=env)
+        self.timeout = 120
+
+    def call(self, **request):
+        self.proc.stdin.write(json.dumps(request) + "\n")
+        self.proc.stdin.flush()
+        # A deadline on the answer: a browser that stopped answering fails the check.
+        if not select.select([self.proc.stdout], [], [], self.timeout + 60)[0]:
+            raise AssertionError("Firefox did not answer %s" % request.get("op"))
+        line = self.proc.stdout.readline()
+        if not line:
+            raise AssertionError("Firefox's bridge ended")
+        answer = json.loads(line)
+        if "error" in answer:
+            raise AssertionError("Firefox: " + answer["error"])
+        return answer["value"]
+
+    def set_script_timeout(self, seconds):
+        self.timeout = seconds
+
+    def execute_script(self, body, *args):
+        return self.call(op="eval", body=body, args=list(args))
+
+    def execute_async_script(self, body, *args):
+        return self.call(op="eval", body=body, args=list(args), **{"async": True})
+
+    def get(self, url):
+        self.call(op="goto", url=url)
+
+    def refresh(self):
+        self.call(op="reload")
+
+    def save_screenshot(self, path):
+        self.call(op="screenshot", path=path)
+
+    def console(self):
+        return self.call(op="logs")
+
+    def quit(self):
+        try:
+            self.call(op="quit")
+            self.proc.wait(30)
+        except (AssertionError, OSError, subprocess.TimeoutExpired):
+            self.proc.kill()
+            self.proc.wait()
+        finally:
+            self.proc.stdin.close()
+            self.proc.stdout.close()
+            shutil.rmtree(self.profile, ignore_errors=True)
+
+
+class Browser:
+    """A fresh profile of one engine ("chromium", "firefox" or "webkit")
+    driving the game's page. Chromium's driver is selenium's with DevTools
+    at hand; the others' answer the same script calls."""
+
+    def __init__(self, url, throttled=False, before_load=None, engine="chromium", size=(900, 900)):
         """throttled: keep Chromium's throttling of hidden pages, as a user's
         browser has it. before_load(driver) runs before the page is opened."""
-        self.profile = tempfile.mkdtemp(prefix="vaskel-chromium-")
-        opts = webdriver.ChromeOptions()
-        args = [a for a in CHROMIUM_ARGS if not (throttled and ("throttling" in a or "backgrounding" in a))]
-        for arg in args + ["--user-data-dir=" + self.profile]:
-            opts.add_argument(arg)
-        opts.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-        self.driver = webdriver.Chrome(service=Service(shutil.which("chromedriver") or "/usr/bin/chromedriver"),
-                                       options=opts)
+        self.engine = engine
+        self.profile = None
+        if engine == "firefox":
+            self.driver = BridgeDriver(*size)
+        elif engine == "webkit":
+            opts = webdriver.WebKitGTKOptions()
+            opts.binary_location = minibrowser()
+            opts.add_argument("--automation")
+            # The driver starts MiniBrowser with its own environment.
+            was = os.environ.get("DISPLAY")
+            os.environ["DISPLAY"] = display()
+            try:
+                self.driver = webdriver.WebKitGTK(options=opts)
+            finally:
+                if was is None:
+                    del os.environ["DISPLAY"]
+                else:
+                    os.environ["DISPLAY"] = was
+            self.driver.set_window_size(*size)
+        else:
+            self.profile = tempfile.mkdtemp(prefix="vaskel-chromium-")
+            opts = webdriver.ChromeOptions()
+            args = [a for a in CHROMIUM_ARGS if not (throttled and ("throttling" in a or "backgrounding" in a))]
+            args = [a if not a.startswith("--window-size") else "--window-size=%d,%d" % size for a in args]
+            for arg in args + ["--user-data-dir=" + self.profile]:
+                opts.add_argument(arg)
+            opts.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+            self.driver = webdriver.Chrome(service=Service(shutil.which("chromedriver") or "/usr/bin/chromedriver"),
+                                           options=opts)
+            # VASKEL_TEST_PACE=throttle2 or throttle4: the page runs that much slower.
+            rate = {"throttle2": 2, "throttle4": 4}.get(os.environ.get("VASKEL_TEST_PACE", ""))
+            if rate:
+                self.driver.execute_cdp_cmd("Emulation.setCPUThrottlingRate", {"rate": rate})
         self.driver.set_script_timeout(120)
-        # VASKEL_TEST_PACE=throttle2 or throttle4: the page runs that much slower.
-        rate = {"throttle2": 2, "throttle4": 4}.get(os.environ.get("VASKEL_TEST_PACE", ""))
-        if rate:
-            self.driver.execute_cdp_cmd("Emulation.setCPUThrottlingRate", {"rate": rate})
         if before_load:
             before_load(self.driver)
         self.driver.get(url if url.endswith(".html") else url + "index.html")
@@ -123,7 +306,50 @@ class Browser:
         try:
             self.driver.quit()
         finally:
-            shutil.rmtree(self.profile, ignore_errors=True)
+            if self.profile:
+                shutil.rmtree(self.profile, ignore_errors=True)
+
+    # Input, the same in every engine. Keys by name: "w", "Escape".
+    def key(self, name, down):
+        if self.engine == "firefox":
+            self.driver.call(op="key", type="down" if down else "up", key=name)
+            return
+        code = Keys.ESCAPE if name == "Escape" else name
+        chain = ActionChains(self.driver)
+        (chain.key_down(code) if down else chain.key_up(code)).perform()
+
+    def canvas_centre(self):
+        return self.driver.execute_script(
+            "const r = document.getElementById('canvas').getBoundingClientRect();"
+            "return [r.left + r.width / 2, r.top + r.height / 2];")
+
+    def mouse_moves(self, moves):
+        """The pointer onto the view's centre, then by each (dx, dy) in turn."""
+        x, y = self.canvas_centre()
+        if self.engine == "firefox":
+            self.driver.call(op="mouse", type="move", x=x, y=y)
+            for dx, dy in moves:
+                x, y = x + dx, y + dy
+                self.driver.call(op="mouse", type="move", x=x, y=y)
+            return
+        chain = ActionChains(self.driver).move_to_element(self.driver.find_element(By.ID, "canvas"))
+        for dx, dy in moves:
+            chain = chain.move_by_offset(dx, dy)
+        chain.perform()
+
+    def click_canvas(self):
+        if self.engine == "firefox":
+            # A real click through X: one made inside Firefox leaves the focus
+            # where it was (the address bar, at first), as no user's click does.
+            x, y = self.canvas_centre()
+            left, top = self.driver.execute_script("return [mozInnerScreenX, mozInnerScreenY];")
+            subprocess.run(["xdotool", "mousemove", "--sync", str(int(left + x)), str(int(top + y)), "click", "1"],
+                           env=dict(os.environ, DISPLAY=display()), check=True, timeout=60)
+            return
+        self.driver.find_element(By.ID, "canvas").click()
+
+    def text(self, element_id):
+        return self.driver.execute_script("return document.getElementById(arguments[0]).textContent;", element_id)
 
     def state(self):
         return self.driver.execute_script(
@@ -180,6 +406,12 @@ class Browser:
         return picture_difference(a, b, threshold)
 
     def console(self):
+        """The page's console since the last call; None where the engine's
+        driver does not hand it out (WebKitGTK)."""
+        if self.engine == "firefox":
+            return self.driver.console()
+        if self.engine == "webkit":
+            return None
         return [e["message"] for e in self.driver.get_log("browser")]
 
     def frame_rate(self, seconds):

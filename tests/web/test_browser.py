@@ -23,7 +23,7 @@ from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from browser import Browser, Site, desktop_frames, save_data_url  # noqa: E402
+from browser import Browser, Site, desktop_frames, engine_missing, save_data_url  # noqa: E402
 
 SITE = None
 BUILD = None
@@ -449,6 +449,177 @@ class InstalledWebApp(unittest.TestCase):
                 site.close()
 
 
+def note_skip(test, check, why):
+    """Names a check an engine cannot do, in the run's list of skipped checks."""
+    if os.environ.get("VASKEL_SKIP_LOG"):
+        with open(os.environ["VASKEL_SKIP_LOG"], "a") as f:
+            f.write("browser %s, %s: %s\n" % (type(test).__name__, check, why))
+    sys.stderr.write("skipped: %s, %s: %s\n" % (type(test).__name__, check, why))
+    return why
+
+
+def held(b, key):
+    return (lambda: b.key(key, True), lambda: b.key(key, False))
+
+
+# A browser without WebGL at all (WebKit with WebGL off, Lockdown Mode), and
+# one that grants the page's own check but refuses the game its context.
+NO_WEBGL = ("<script>delete window.WebGL2RenderingContext; delete window.WebGLRenderingContext;"
+            "HTMLCanvasElement.prototype.getContext = function () { return null; };</script>")
+REFUSED_CONTEXT = ("<script>(function () { var get = HTMLCanvasElement.prototype.getContext, n = 0;"
+                   "HTMLCanvasElement.prototype.getContext = function (type) {"
+                   "  return /webgl/.test(type) && n++ > 0 ? null : get.apply(this, arguments); }; })();</script>")
+# An iPhone: no full screen for a page's elements.
+NO_ELEMENT_FULLSCREEN = ("<script>delete Element.prototype.requestFullscreen;"
+                         "delete Element.prototype.webkitRequestFullscreen;</script>")
+
+
+class CoreChecks:
+    """What every engine must do: start, walk, turn both ways, capture the
+    pointer on the first click, end on Escape, survive a lost context, say
+    why it cannot run, play offline and on a hanging network, and fit an
+    iPhone held sideways."""
+
+    ENGINE = None
+
+    def setUp(self):
+        why = engine_missing(self.ENGINE)
+        if why:
+            self.fail(why)
+        self.sites = []
+        self.browsers = []
+
+    def tearDown(self):
+        for b in self.browsers:
+            b.close()
+        for site in self.sites:
+            site.close()
+
+    def open(self, root=None, head="", size=(900, 900)):
+        site = Site(root or SITE, head)
+        self.sites.append(site)
+        b = Browser(site.url, engine=self.ENGINE, size=size)
+        self.browsers.append(b)
+        return b, site
+
+    def keep(self, b, name):
+        if os.environ.get("VASKEL_KEEP"):
+            b.driver.save_screenshot(os.path.join(os.environ["VASKEL_KEEP"], "%s-%s.png" % (name, self.ENGINE)))
+
+    def test_play_turn_capture_and_escape(self):
+        b, _ = self.open()
+        b.wait("Running.", lambda: b.text("status") == "Running.", 180)
+        lines = b.console()
+        if lines is None:
+            note_skip(self, "start-up lines", "the driver hands out no console")
+        else:
+            self.assertEqual(STARTUP_LINES, [s for m in lines for s in STARTUP_LINES if m.rstrip('"').endswith(s)])
+        start = b.still(LOGO_GONE)
+        sky, floor = b.regions(start, [SKY_CORNER, FLOOR])
+        self.assertTrue(near(sky["mean"], SKY, 6), "sky %s" % sky)
+        self.assertGreater(floor["spread"], 60, "no floor: %s" % floor)
+        self.assertGreater(moves_while_held(b, start, *held(b, "w")), 0.05, "holding w did not walk")
+
+        before = b.still()
+        b.mouse_moves([(-40, 0)] * 6)
+        left = b.still()
+        b.mouse_moves([(40, 0)] * 6)  # from the centre again: twice as far the other way
+        right = b.still()
+        for a, c, what in [(before, left, "a move left"), (before, right, "a move right"), (left, right, "left/right")]:
+            self.assertGreater(b.difference(a, c)["off"], 0.05, "%s did not turn the view" % what)
+
+        locked = "return document.pointerLockElement === document.getElementById('canvas');"
+        if not b.driver.execute_script("return 'requestPointerLock' in document.getElementById('canvas');"):
+            note_skip(self, "pointer capture", "no pointer lock in this engine")
+        else:
+            b.click_canvas()
+            b.wait("the pointer captured by the first click", lambda: b.driver.execute_script(locked), 30)
+            b.driver.execute_script("document.exitPointerLock();")
+            b.wait("the pointer released", lambda: not b.driver.execute_script(locked), 30)
+
+        b.key("Escape", True)
+        b.key("Escape", False)
+        b.wait("the end of the game", lambda: b.state()["ended"], 60)
+        self.assertEqual(0, b.state()["exitStatus"])
+        self.assertIn("has ended", b.text("status"))
+
+    def test_lost_context_comes_back_where_it_was(self):
+        b, _ = self.open()
+        moves_while_held(b, b.still(LOGO_GONE), *held(b, "w"))
+        b.mouse_moves([(-30, 0)] * 4)
+        before = b.still()
+        lose = "window.lost = document.getElementById('canvas').getContext('webgl2').getExtension('WEBGL_lose_context');" \
+               "if (window.lost) window.lost.loseContext(); return !!window.lost;"
+        if not b.driver.execute_script(lose):
+            self.skipTest(note_skip(self, "lost context", "no WEBGL_lose_context"))
+        b.wait("the page to say the graphics are gone", lambda: "taken back" in b.text("status"), 60)
+        b.driver.execute_script("window.lost.restoreContext();")
+        b.wait("the game going on", lambda: b.text("status") == "Running.", 60)
+        after = b.still(b.state()["frames"] + 3)
+        self.keep(b, "context-restored")
+        self.assertLess(b.difference(before, after)["off"], 0.01, "the view after the restore is not the one before")
+        self.assertGreater(b.regions(after, [FLOOR])[0]["spread"], 60, "no floor after the restore")
+        self.assertGreater(moves_while_held(b, after, *held(b, "w")), 0.05, "holding w did not walk after the restore")
+
+    def test_says_why_it_cannot_run(self):
+        b, _ = self.open(head=NO_WEBGL)
+        text = b.wait("the page's reason", lambda: "WebGL 2" in b.text("status") and b.text("status"), 60)
+        self.assertIn("Try:", text)
+        self.keep(b, "no-webgl")
+        b, _ = self.open(head=REFUSED_CONTEXT)
+        b.wait("the end of the game", lambda: b.state() and b.state()["ended"], 120)
+        self.assertEqual(-1, b.state()["exitStatus"])
+        text = b.text("status")
+        self.assertIn("could not open its view", text)
+        self.assertIn("Failed to set the video mode", text, "no log lines under the message")
+
+    def test_plays_offline_and_on_a_hanging_network(self):
+        with tempfile.TemporaryDirectory(prefix="vaskel-site-") as tmp:
+            root = os.path.join(tmp, "site")
+            shutil.copytree(SITE, root)
+            b, site = self.open(root)
+            b.wait_frames(1)
+            b.wait("the service worker in control", lambda: b.driver.execute_script(
+                "return !!(navigator.serviceWorker && navigator.serviceWorker.controller);"), 60)
+            b.console()
+            for trouble in (site.hang, site.close):
+                trouble()
+                b.driver.refresh()
+                b.wait_frames(LOGO_GONE)
+                self.assertGreater(moves_while_held(b, b.still(LOGO_GONE), *held(b, "w")), 0.05,
+                                   "%s: holding w did not walk" % trouble.__name__)
+            lines = b.console()
+            if lines is not None:
+                self.assertEqual([], [m for m in lines if "no offline play" in m])
+
+    def test_fits_an_iphone_held_sideways(self):
+        b, _ = self.open(head=NO_ELEMENT_FULLSCREEN, size=(844, 390))
+        b.wait_frames(1)
+        at = b.driver.execute_script(LAYOUT_JS)
+        width, height = at["inner"]
+        self.assertTrue(width > height and height <= 540, "not a phone held sideways: %s" % at)
+        left, top, right, bottom = at["view"]
+        self.assertAlmostEqual(height, bottom - top, delta=2, msg="the view is not as tall as the screen: %s" % at)
+        self.assertAlmostEqual((right - left) * 3 / 4, bottom - top, delta=2)
+        self.assertLessEqual(at["scroll"][1], height, "the page scrolls")
+        self.assertFalse(b.driver.execute_script("return !!document.getElementById('fullscreen').offsetParent;"),
+                         "a Full screen button that can do nothing")
+        b.still(LOGO_GONE)
+        self.keep(b, "iphone-landscape")
+
+
+class ChromiumCore(CoreChecks, unittest.TestCase):
+    ENGINE = "chromium"
+
+
+class FirefoxCore(CoreChecks, unittest.TestCase):
+    ENGINE = "firefox"
+
+
+class WebKitCore(CoreChecks, unittest.TestCase):
+    ENGINE = "webkit"
+
+
 if __name__ == "__main__":
     if len(sys.argv) < 2 or not os.path.isfile(os.path.join(sys.argv[1], "index.html")):
         sys.exit("usage: test_browser.py SITE_DIR [BUILD_DIR] (built by tools/build-web)")
@@ -457,5 +628,6 @@ if __name__ == "__main__":
                             os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../build"))
     result = unittest.main(verbosity=2, exit=False).result
     failed = len(result.failures) + len(result.errors)
-    print("browser: %d passed, %d failed" % (result.testsRun - failed, failed))
+    print("browser: %d passed, %d failed, %d skipped" % (result.testsRun - failed - len(result.skipped), failed,
+                                                        len(result.skipped)))
     sys.exit(1 if failed or not result.testsRun else 0)

@@ -28,11 +28,11 @@ struct Draw {
 
 class Recorder : public vkw::Backend {
 public:
-    void capability(GLenum, bool) override {}
+    void capability(GLenum cap, bool on) override { caps.push_back(on ? cap : ~cap); }
     void clear(GLbitfield) override {}
     void clearColor(float, float, float, float) override {}
-    void viewport(int, int, int, int) override {}
-    void depthFunc(GLenum) override {}
+    void viewport(int, int, int w, int) override { viewportWidth = w; }
+    void depthFunc(GLenum func) override { depth = func; }
     void blendFunc(GLenum, GLenum) override {}
     void texImage(GLuint, int w, int h, GLenum format, const uint8_t* p) override {
         upload.assign(p, p + size_t(w) * h * (format == GL_RGB ? 3 : 4));
@@ -56,6 +56,11 @@ public:
     std::vector<uint32_t> batchIdx;
     std::vector<uint8_t> upload;
     int uploads = 0;
+    std::vector<GLenum> caps;  // ~cap: turned off
+    GLenum depth = 0;
+    int viewportWidth = -1;
+    void restore() override { restores++; }
+    int restores = 0;
 };
 
 class WebLayer : public ::testing::Test {
@@ -68,7 +73,7 @@ protected:
 
 // A unit cube's six faces as the engine sends them: one normal and one
 // bind per face.
-void cube(float x, float y, float z, GLuint tex) {
+void cube(float x, float y, float z, GLuint tex, float sign = 1) {
     static const float n[6][3] = {{0, -1, 0}, {0, 1, 0}, {-1, 0, 0}, {1, 0, 0}, {0, 0, -1}, {0, 0, 1}};
     static const int c[6][4][3] = {
         {{0, 0, 1}, {1, 0, 1}, {1, 0, 0}, {0, 0, 0}}, {{0, 1, 0}, {1, 1, 0}, {1, 1, 1}, {0, 1, 1}},
@@ -77,7 +82,7 @@ void cube(float x, float y, float z, GLuint tex) {
     for (int f = 0; f < 6; f++) {
         glBindTexture(GL_TEXTURE_2D, tex);
         glBegin(GL_QUADS);
-        glNormal3f(n[f][0], n[f][1], n[f][2]);
+        glNormal3f(sign * n[f][0], sign * n[f][1], sign * n[f][2]);
         for (const auto& k : c[f]) {
             glTexCoord2f(0, 0);
             glVertex3f(x + k[0], y + k[1], z + k[2]);
@@ -87,9 +92,10 @@ void cube(float x, float y, float z, GLuint tex) {
 }
 
 // The block grid: a side x side checkerboard of cubes at y -2.
-void floorGrid(int side) {
+void floorGrid(int side, float sign = 1) {
     for (int r = 0; r < side; r++)
-        for (int col = 0; col < side; col++) cube(float(col - side / 2), -2, float(side / 2 - r), (r + col) % 2 ? 2 : 1);
+        for (int col = 0; col < side; col++)
+            cube(float(col - side / 2), -2, float(side / 2 - r), (r + col) % 2 ? 2 : 1, sign);
 }
 
 void camera(double ex, double ey, double ez, double cx, double cy, double cz) {
@@ -100,6 +106,7 @@ void camera(double ex, double ey, double ez, double cx, double cy, double cz) {
     glLoadIdentity();
     gluLookAt(ex, ey, ez, cx, cy, cz, 0, 1, 0);
     glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);  // as the engine draws
 }
 
 uint32_t indexCount(const Draw& d) {
@@ -339,6 +346,104 @@ TEST_F(WebLayer, BlendedOrSmallRunsAreStreamedInOrder) {
     EXPECT_FALSE(rec.draws[0].batch);
     EXPECT_EQ(16u * 16 * 6 * 6, indexCount(rec.draws[0]));
     EXPECT_EQ(0, rec.uploads);
+}
+
+// The cache may leave out only what GL could not show: faces of boxes
+// proved closed from their corners, culled by where they lie, not by the
+// normal they were sent with; nothing at all under GL_LESS or GL's culling.
+TEST_F(WebLayer, CacheLeavesOutOnlyWhatGLCouldNotShow) {
+    auto sheetFromBelow = [&]() {
+        rec.draws.clear();
+        camera(0, -60, 0, 0, 0, -0.001);
+        glBegin(GL_QUADS);
+        glNormal3f(0, 1, 0);
+        for (int x = -20; x < 20; x++)
+            for (int z = -20; z < 20; z++)
+                for (const auto& c : {std::make_pair(0, 0), {1, 0}, {1, 1}, {0, 1}})
+                    glVertex3f(float(x + c.first), 0, float(z + c.second));
+        glEnd();
+        ctx.swap();
+        return rec.draws.empty() ? 0u : indexCount(rec.draws[0]);
+    };
+    EXPECT_EQ(9600u, sheetFromBelow()) << "a sheet seen from below its normals is still drawn";
+    EXPECT_TRUE(rec.draws[0].batch);
+
+    // Every normal turned inward: the same faces as with outward ones.
+    for (double eyeY : {30.0, -30.0}) {
+        uint32_t count[2];
+        for (float sign : {1.0f, -1.0f}) {
+            rec.draws.clear();
+            camera(0, eyeY, 30, 0, eyeY * 29 / 30, 29);
+            floorGrid(16, sign);
+            ctx.swap();
+            count[sign < 0] = indexCount(rec.draws.at(0));
+        }
+        EXPECT_EQ(count[0], count[1]) << "eye at y " << eyeY;
+        EXPECT_LT(count[0], 16u * 16 * 36 / 2);
+    }
+
+    for (GLenum refuse : {GLenum(GL_CULL_FACE), GLenum(GL_LESS)}) {
+        rec.draws.clear();
+        camera(0, 30, 30, 0, 29, 29);
+        if (refuse == GL_LESS) glDepthFunc(GL_LESS);
+        else glEnable(GL_CULL_FACE);
+        floorGrid(16);
+        ctx.swap();
+        glDisable(GL_CULL_FACE);
+        ASSERT_EQ(1u, rec.draws.size());
+        EXPECT_FALSE(rec.draws[0].batch) << std::hex << refuse;
+        EXPECT_EQ(16u * 16 * 36, indexCount(rec.draws[0]));
+    }
+}
+
+// One-value parameters are read as one value (AddressSanitizer sees a
+// read past it), the texture matrix has its own stack, lines and points
+// are drawn, and a restored backend gets the state and the batch again.
+TEST_F(WebLayer, WhatGLTakesAndDrawsBeyondTheGame) {
+    const float density = 0.35f;
+    glFogfv(GL_FOG_DENSITY, &density);
+    const float cutoff = 45;
+    glLightfv(GL_LIGHT0, GL_SPOT_CUTOFF, &cutoff);
+
+    glMatrixMode(GL_TEXTURE);
+    glPushMatrix();
+    glTranslatef(0.5f, 0, 0);
+    glMatrixMode(GL_MODELVIEW);
+    glBegin(GL_LINE_LOOP);
+    for (int i = 0; i < 3; i++) glVertex3f(float(i), 0, 0);
+    glEnd();
+    glBegin(GL_POINTS);
+    glVertex3f(0, 0, 0);
+    glEnd();
+    ctx.swap();
+    ASSERT_EQ(1u, rec.draws.size());
+    const Draw& d = rec.draws[0];
+    EXPECT_FLOAT_EQ(0.35f, d.u.fogDensity);
+    EXPECT_FLOAT_EQ(0.5f, d.u.texture.m[12]);
+    EXPECT_FLOAT_EQ(0, d.u.modelview.m[12]);
+    ASSERT_EQ(2u, d.segs.size());
+    EXPECT_EQ(GLenum(GL_LINES), d.segs[0].mode);
+    EXPECT_EQ(6u, d.segs[0].count) << "three sides of the loop";
+    EXPECT_EQ(GLenum(GL_POINTS), d.segs[1].mode);
+    glMatrixMode(GL_TEXTURE);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+
+    camera(0, 30, 30, 0, 29, 29);
+    glClearColor(0.3f, 0.5f, 0.7f, 1);
+    glViewport(0, 0, 640, 480);
+    floorGrid(16);
+    ctx.swap();
+    rec.caps.clear();
+    rec.depth = 0;
+    rec.viewportWidth = -1;
+    const int uploads = rec.uploads;
+    ctx.restore();
+    EXPECT_EQ(1, rec.restores);
+    EXPECT_EQ(uploads + 1, rec.uploads) << "the batch is uploaded again";
+    EXPECT_NE(rec.caps.end(), std::find(rec.caps.begin(), rec.caps.end(), GLenum(GL_DEPTH_TEST)));
+    EXPECT_EQ(GLenum(GL_LEQUAL), rec.depth);
+    EXPECT_EQ(640, rec.viewportWidth);
 }
 
 TEST_F(WebLayer, CameraLightAndColourMaterial) {
