@@ -71,6 +71,12 @@ img.onerror = () => done(null);
 img.src = url;
 """
 
+# Put first into a page's head (Site(head=...)), keeps its console lines.
+CONSOLE_RECORDER = ("<script>window.consoleLines = []; ['log', 'warn', 'error'].forEach(function (k) {"
+                    "  var f = console[k]; console[k] = function () {"
+                    "    window.consoleLines.push(Array.prototype.join.call(arguments, ' '));"
+                    "    return f.apply(console, arguments); }; });</script>")
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 PICDIFF = os.path.join(HERE, "../e2e/picdiff")
 
@@ -406,12 +412,13 @@ class Browser:
         return picture_difference(a, b, threshold)
 
     def console(self):
-        """The page's console since the last call; None where the engine's
-        driver does not hand it out (WebKitGTK)."""
+        """The page's console since the last call. WebKitGTK's driver does
+        not hand it out: there it is what CONSOLE_RECORDER kept (None without it)."""
         if self.engine == "firefox":
             return self.driver.console()
         if self.engine == "webkit":
-            return None
+            return self.driver.execute_script(
+                "const kept = window.consoleLines || null; if (kept) window.consoleLines = []; return kept;")
         return [e["message"] for e in self.driver.get_log("browser")]
 
     def frame_rate(self, seconds):
