@@ -148,12 +148,12 @@ unsigned variantOf(const Uniforms& u, bool textured) {
 
 // The uniforms of one program, each set only when its value changes.
 enum UniformName {
-    U_MV, U_PROJ, U_TEXMAT, U_NMAT, U_SCENE_AMBIENT, U_MAT_AMBIENT, U_MAT_DIFFUSE, U_LIGHT_POS, U_LIGHT_AMBIENT,
-    U_LIGHT_DIFFUSE, U_FOG_COLOR, U_FOG_START, U_FOG_END, U_FOG_DENSITY, U_COUNT
+    U_MV, U_PROJ, U_TEXMAT, U_NMAT, U_SCENE_AMBIENT, U_MAT_AMBIENT, U_MAT_DIFFUSE, U_LIGHT_POS,
+    U_LIGHT_AMBIENT, U_LIGHT_DIFFUSE, U_FOG_COLOR, U_FOG_START, U_FOG_END, U_FOG_DENSITY, U_COUNT
 };
 const char* const kUniformNames[U_COUNT] = {
-    "u_mv", "u_proj", "u_texmat", "u_nmat", "u_sceneAmbient", "u_matAmbient", "u_matDiffuse", "u_lightPos", "u_lightAmbient",
-    "u_lightDiffuse", "u_fogColor", "u_fogStart", "u_fogEnd", "u_fogDensity",
+    "u_mv", "u_proj", "u_texmat", "u_nmat", "u_sceneAmbient", "u_matAmbient", "u_matDiffuse", "u_lightPos",
+    "u_lightAmbient", "u_lightDiffuse", "u_fogColor", "u_fogStart", "u_fogEnd", "u_fogDensity",
 };
 
 struct Program {

@@ -366,8 +366,9 @@ class PhoneTouchScreen(OnePage, unittest.TestCase):
             self.touch("touchMove", left, middle - 40)
             b.driver.execute_script("window.dispatchEvent(new FocusEvent('blur'));")  # the game lets go of w
             self.touch("touchMove", left, middle - 44)
-        self.assertGreater(moves_while_held(b, self.still_picture(), push_blur_push, lambda: self.touch("touchEnd", 0, 0)),
-                           0.05, "after a blur, pushing on did not walk again")
+        lift = lambda: self.touch("touchEnd", 0, 0)
+        self.assertGreater(moves_while_held(b, self.still_picture(), push_blur_push, lift), 0.05,
+                           "after a blur, pushing on did not walk again")
         ups = b.driver.execute_script("""const ups = [], jump = document.getElementById('jump');
             addEventListener('keyup', (e) => ups.push(e.code));
             for (const type of ['touchstart', 'touchcancel'])
@@ -561,8 +562,8 @@ class CoreChecks:
         moves_while_held(b, b.still(LOGO_GONE), *held(b, "w"))
         b.mouse_moves([(-30, 0)] * 4)
         before = b.still()
-        lose = "window.lost = document.getElementById('canvas').getContext('webgl2').getExtension('WEBGL_lose_context');" \
-               "if (window.lost) window.lost.loseContext(); return !!window.lost;"
+        lose = ("window.lost = document.getElementById('canvas').getContext('webgl2')"
+                ".getExtension('WEBGL_lose_context'); if (window.lost) window.lost.loseContext(); return !!window.lost;")
         if not b.driver.execute_script(lose):
             self.skipTest(note_skip(self, "lost context", "no WEBGL_lose_context"))
         b.wait("the page to say the graphics are gone", lambda: "taken back" in b.text("status"), 60)
