@@ -28,6 +28,7 @@ from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
+from selenium.webdriver.webkitgtk.service import Service as WebKitService
 
 # Debian 12's selenium warns of its own WebKitGTK start-up at every page.
 warnings.filterwarnings("ignore", category=DeprecationWarning, module="selenium")
@@ -281,8 +282,12 @@ class Browser:
             # The driver starts MiniBrowser with its own environment.
             was = os.environ.get("DISPLAY")
             os.environ["DISPLAY"] = display()
+            path = shutil.which("WebKitWebDriver")
             try:
-                self.driver = webdriver.WebKitGTK(options=opts)
+                try:
+                    self.driver = webdriver.WebKitGTK(options=opts, service=WebKitService(executable_path=path))
+                except TypeError:  # Debian 12's selenium takes the path itself
+                    self.driver = webdriver.WebKitGTK(options=opts, executable_path=path)
             finally:
                 if was is None:
                     del os.environ["DISPLAY"]
