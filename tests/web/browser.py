@@ -31,7 +31,7 @@ from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.webkitgtk.service import Service as WebKitService
 
 # Debian 12's selenium warns of its own WebKitGTK start-up at every page.
-warnings.filterwarnings("ignore", category=DeprecationWarning, module="selenium")
+warnings.filterwarnings("ignore", category=DeprecationWarning, message="(desired_capabilities|keep_alive|platform) ")
 
 # Chromium's own background connections are refused on a closed network and
 # only slow it down; the throttling switches keep a page without focus at speed.
