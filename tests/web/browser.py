@@ -30,9 +30,6 @@ from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.webkitgtk.service import Service as WebKitService
 
-# Debian 12's selenium warns of its own WebKitGTK start-up at every page.
-warnings.filterwarnings("ignore", category=DeprecationWarning, message="(desired_capabilities|keep_alive|platform) ")
-
 # Chromium's own background connections are refused on a closed network and
 # only slow it down; the throttling switches keep a page without focus at speed.
 CHROMIUM_ARGS = [
@@ -284,10 +281,12 @@ class Browser:
             os.environ["DISPLAY"] = display()
             path = shutil.which("WebKitWebDriver")
             try:
-                try:
-                    self.driver = webdriver.WebKitGTK(options=opts, service=WebKitService(executable_path=path))
-                except TypeError:  # Debian 12's selenium takes the path itself
-                    self.driver = webdriver.WebKitGTK(options=opts, executable_path=path)
+                with warnings.catch_warnings():
+                    warnings.simplefilter("ignore", DeprecationWarning)  # Debian 12's selenium, at every start
+                    try:
+                        self.driver = webdriver.WebKitGTK(options=opts, service=WebKitService(executable_path=path))
+                    except TypeError:  # Debian 12's selenium takes the path itself
+                        self.driver = webdriver.WebKitGTK(options=opts, executable_path=path)
             finally:
                 if was is None:
                     del os.environ["DISPLAY"]
