@@ -501,6 +501,7 @@ NO_WEBGL = ("<script>delete window.WebGL2RenderingContext; delete window.WebGLRe
 REFUSED_CONTEXT = ("<script>(function () { var get = HTMLCanvasElement.prototype.getContext, n = 0;"
                    "HTMLCanvasElement.prototype.getContext = function (type) {"
                    "  return /webgl/.test(type) && n++ > 0 ? null : get.apply(this, arguments); }; })();</script>")
+UNCAUGHT = "<script>addEventListener('load', () => setTimeout(() => { throw new Error('a fault nothing caught'); }));</script>"
 # An iPhone: no full screen for a page's elements.
 NO_ELEMENT_FULLSCREEN = ("<script>delete Element.prototype.requestFullscreen;"
                          "delete Element.prototype.webkitRequestFullscreen;</script>")
@@ -598,6 +599,8 @@ class CoreChecks:
         text = b.text("status")
         self.assertIn("could not open its view", text)
         self.assertIn("Failed to set the video mode", text, "no log lines under the message")
+        b, _ = self.open(head=UNCAUGHT)
+        b.wait("the page to say what stopped it", lambda: "a fault nothing caught" in b.text("status"), 120)
 
     def test_plays_offline_and_on_a_hanging_network(self):
         with tempfile.TemporaryDirectory(prefix="vaskel-site-") as tmp:
