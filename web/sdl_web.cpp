@@ -32,7 +32,8 @@ vkw::VirtualMouse gMouse(kWidth, kHeight);
 vkw::PageClock gClock;
 bool gListening = false;
 bool gLocked = false;
-bool gLockRefused = false;  // asked again at the click that ends the press
+bool gLockRefused = false;  // the press's request refused: asked again at its click
+bool gClickSeen = false;    // the press's click came before the refusal did
 bool gPageHidden = false, gGraphicsLost = false, gRestorePending = false;
 bool gHaveLast = false;
 long gLastX = 0, gLastY = 0;
@@ -143,21 +144,29 @@ EM_BOOL onMouseLeave(int, const EmscriptenMouseEvent*, void*) {
 
 // Asked at the press, where most engines grant it. Firefox refuses it
 // there while the focus is still outside the page ("the document is not
-// focused"), and grants it at the click that follows.
+// focused"), and grants it once the press has moved the focus in: at the
+// click, or, on a busy machine where the refusal comes after the click, at
+// the refusal (the click's user activation still holds).
 EM_BOOL onMouseDown(int, const EmscriptenMouseEvent*, void*) {
-    gLockRefused = false;
+    gLockRefused = gClickSeen = false;
     if (!gLocked) emscripten_request_pointerlock(kCanvas, EM_TRUE);
     return EM_FALSE;
 }
 
 EM_BOOL onClick(int, const EmscriptenMouseEvent*, void*) {
+    gClickSeen = !gLockRefused;
     if (gLockRefused && !gLocked) emscripten_request_pointerlock(kCanvas, EM_TRUE);
     gLockRefused = false;
     return EM_FALSE;
 }
 
 EM_BOOL onLockError(int, const void*, void*) {
-    gLockRefused = true;
+    if (gClickSeen && !gLocked) {
+        gClickSeen = false;
+        emscripten_request_pointerlock(kCanvas, EM_TRUE);
+    } else {
+        gLockRefused = true;
+    }
     return EM_FALSE;
 }
 
