@@ -270,6 +270,7 @@ class Browser:
         browser has it. before_load(driver) runs before the page is opened."""
         self.engine = engine
         self.profile = None
+        self.pointer = None  # where Firefox's pointer was last sent
         if engine == "firefox":
             self.driver = BridgeDriver(*size)
         elif engine == "webkit":
@@ -333,19 +334,24 @@ class Browser:
             "const r = document.getElementById('canvas').getBoundingClientRect();"
             "return [r.left + r.width / 2, r.top + r.height / 2];")
 
-    def mouse_moves(self, moves):
-        """The pointer onto the view's centre, then by each (dx, dy) in turn."""
-        x, y = self.canvas_centre()
+    def mouse_moves(self, moves, from_centre=True):
+        """The pointer onto the view's centre (or from where it is), then by
+        each (dx, dy) in turn, each taken by a frame of its own: the game
+        turns by the frames that saw a motion, not by its length, so moves
+        that a busy page takes in one frame would turn it less."""
         if self.engine == "firefox":
-            self.driver.call(op="mouse", type="move", x=x, y=y)
-            for dx, dy in moves:
-                x, y = x + dx, y + dy
-                self.driver.call(op="mouse", type="move", x=x, y=y)
-            return
-        chain = ActionChains(self.driver).move_to_element(self.driver.find_element(By.ID, "canvas"))
+            if from_centre or self.pointer is None:
+                self.pointer = self.canvas_centre()
+                self.driver.call(op="mouse", type="move", x=self.pointer[0], y=self.pointer[1])
+        elif from_centre:
+            ActionChains(self.driver).move_to_element(self.driver.find_element(By.ID, "canvas")).perform()
         for dx, dy in moves:
-            chain = chain.move_by_offset(dx, dy)
-        chain.perform()
+            if self.engine == "firefox":
+                self.pointer = (self.pointer[0] + dx, self.pointer[1] + dy)
+                self.driver.call(op="mouse", type="move", x=self.pointer[0], y=self.pointer[1])
+            else:
+                ActionChains(self.driver).move_by_offset(dx, dy).perform()
+            self.wait_frames(self.state()["frames"] + 2)
 
     def click_canvas(self):
         if self.engine == "firefox":

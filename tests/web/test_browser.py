@@ -94,12 +94,12 @@ def moves_while_held(b, before, press, release):
     return max(b.difference(before, s["url"], 48)["off"] for s in shots.values())
 
 
-def turned(b, moves):
+def turned(b, moves, from_centre=True):
     """The view at rest after pointer moves, once it has changed from the
     one before them (or 60 frames passed): a loaded page takes the moves
     some frames after they were sent."""
     before = b.still()
-    b.mouse_moves(moves)
+    b.mouse_moves(moves, from_centre)
     url, at = b.capture()
     end = at + 60
     while at < end and b.difference(before, url)["off"] <= 0.05:
@@ -550,9 +550,10 @@ class CoreChecks:
         self.assertGreater(floor["spread"], 60, "no floor: %s" % floor)
         self.assertGreater(moves_while_held(b, start, *held(b, "w")), 0.05, "holding w did not walk")
 
+        b.mouse_moves([])
         before = b.still()
-        left = turned(b, [(-40, 0)] * 6)
-        right = turned(b, [(40, 0)] * 6)  # from the centre again: twice as far the other way
+        left = turned(b, [(-40, 0)] * 6, from_centre=False)
+        right = turned(b, [(40, 0)] * 12, from_centre=False)  # twice as many frames the other way
         for a, c, what in [(before, left, "a move left"), (before, right, "a move right"), (left, right, "left/right")]:
             self.assertGreater(b.difference(a, c)["off"], 0.05, "%s did not turn the view" % what)
 
