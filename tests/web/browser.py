@@ -26,6 +26,7 @@ import warnings
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.actions.action_builder import ActionBuilder
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.webkitgtk.service import Service as WebKitService
@@ -270,7 +271,7 @@ class Browser:
         browser has it. before_load(driver) runs before the page is opened."""
         self.engine = engine
         self.profile = None
-        self.pointer = None  # where Firefox's pointer was last sent
+        self.pointer = None  # where mouse_moves last sent the pointer
         if engine == "firefox":
             self.driver = BridgeDriver(*size)
         elif engine == "webkit":
@@ -335,23 +336,26 @@ class Browser:
             "return [r.left + r.width / 2, r.top + r.height / 2];")
 
     def mouse_moves(self, moves, from_centre=True):
-        """The pointer onto the view's centre (or from where it is), then by
-        each (dx, dy) in turn, each taken by a frame of its own: the game
+        """The pointer onto the view's centre (or on from where it is), then
+        by each (dx, dy) in turn, each taken by a frame of its own: the game
         turns by the frames that saw a motion, not by its length, so moves
         that a busy page takes in one frame would turn it less."""
-        if self.engine == "firefox":
-            if from_centre or self.pointer is None:
-                self.pointer = self.canvas_centre()
-                self.driver.call(op="mouse", type="move", x=self.pointer[0], y=self.pointer[1])
-        elif from_centre:
-            ActionChains(self.driver).move_to_element(self.driver.find_element(By.ID, "canvas")).perform()
+        if from_centre or self.pointer is None:
+            self.pointer = self.canvas_centre()
+            self.pointer_to(*self.pointer)
         for dx, dy in moves:
-            if self.engine == "firefox":
-                self.pointer = (self.pointer[0] + dx, self.pointer[1] + dy)
-                self.driver.call(op="mouse", type="move", x=self.pointer[0], y=self.pointer[1])
-            else:
-                ActionChains(self.driver).move_by_offset(dx, dy).perform()
+            self.pointer = (self.pointer[0] + dx, self.pointer[1] + dy)
+            self.pointer_to(*self.pointer)
             self.wait_frames(self.state()["frames"] + 2)
+
+    def pointer_to(self, x, y):
+        """The pointer to a point of the page."""
+        if self.engine == "firefox":
+            self.driver.call(op="mouse", type="move", x=x, y=y)
+        else:
+            action = ActionBuilder(self.driver)
+            action.pointer_action.move_to_location(int(x), int(y))
+            action.perform()
 
     def click_canvas(self):
         if self.engine == "firefox":
