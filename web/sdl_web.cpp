@@ -271,8 +271,8 @@ void SDL_GL_SwapBuffers(void) {
     if (!gContext) return;
     gContext->swap();
     const vkw::Stats& s = gContext->stats();
-    EM_ASM({ if (Module.vaskelFrame) Module.vaskelFrame($0, $1, $2, $3, $4); }, double(s.frames), s.lastDrawCalls,
-           s.batchBuilds, double(s.lastIndices), s.eyeInside);
+    EM_ASM({ if (Module.vaskelFrame) Module.vaskelFrame($0, $1, $2, $3, $4, $5); }, double(s.frames), s.lastDrawCalls,
+           s.batchBuilds, double(s.lastIndices), s.eyeInside, double(SDL_GetTicks()));
 }
 
 int SDL_PollEvent(SDL_Event* event) {
