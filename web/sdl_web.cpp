@@ -295,7 +295,7 @@ int SDL_PeepEvents(SDL_Event* events, int numevents, SDL_eventaction action, Uin
     return n;
 }
 
-Uint32 SDL_GetTicks(void) { return Uint32(gClock.ticks(emscripten_get_now())); }
+Uint32 SDL_GetTicks(void) { return gClock.ticks32(emscripten_get_now()); }
 
 // Every sleep hands control back to the browser: that is when it shows the
 // frame and delivers input. While the page is hidden or its context lost

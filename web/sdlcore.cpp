@@ -3,6 +3,7 @@
 #include "sdlcore.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -105,6 +106,14 @@ void PageClock::show(double wall) {
 }
 
 double PageClock::ticks(double wall) const { return (hidden() ? hiddenAt_ : wall) - start_ - paused_; }
+
+// A double past 2^32 converted straight to 32 bits is undefined, and in
+// wasm may trap: the count is wrapped first.
+uint32_t PageClock::ticks32(double wall) const {
+    const double wrap = 4294967296.0;
+    double t = std::fmod(std::floor(std::max(0.0, ticks(wall))), wrap);
+    return uint32_t(t);
+}
 
 namespace {
 

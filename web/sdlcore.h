@@ -66,6 +66,8 @@ public:
     void show(double wall);
     bool hidden() const { return hiddenAt_ >= 0; }
     double ticks(double wall) const;
+    // SDL_GetTicks' count, which wraps to 0 after 2^32 ms as SDL's does.
+    uint32_t ticks32(double wall) const;
 
 private:
     double start_, paused_ = 0, hiddenAt_ = -1;

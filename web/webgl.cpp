@@ -186,8 +186,7 @@ public:
             Texture& t = named.second;
             glGenTextures(1, &t.id);
             bind(t.id);
-            if (t.hasImage)
-                glTexImage2D(GL_TEXTURE_2D, 0, t.format, t.w, t.h, 0, t.format, GL_UNSIGNED_BYTE, t.pixels.data());
+            if (t.hasImage) upload(t);
             for (const auto& p : t.params) glTexParameteri(GL_TEXTURE_2D, p.first, p.second);
         }
     }
@@ -202,19 +201,17 @@ public:
     void texImage(GLuint name, int w, int h, GLenum format, const uint8_t* pixels) override {
         Texture& t = texture(name);
         bind(t.id);
-        glTexImage2D(GL_TEXTURE_2D, 0, format, w, h, 0, format, GL_UNSIGNED_BYTE, pixels);
         t.hasImage = true;
         t.w = w;
         t.h = h;
         t.format = format;
         t.pixels.assign(pixels, pixels + size_t(w) * h * (format == GL_RGB ? 3 : 4));
+        upload(t);
     }
 
-    GLint maxTextureSize() override {
-        GLint n = 0;
-        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &n);
-        return n;
-    }
+    // A lost context answers 0, which would refuse every texture loaded
+    // while it is away: so the limit is the one read when it was made.
+    GLint maxTextureSize() override { return maxTextureSize_; }
 
     void texParameter(GLuint name, GLenum pname, GLint value) override {
         Texture& t = texture(name);
@@ -263,6 +260,9 @@ private:
     };
 
     void start() {
+        GLint limit = 0;  // 0 from a context lost again already
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limit);
+        if (limit > 0) maxTextureSize_ = limit;
         glGenBuffers(1, &streamVbo_);
         glGenBuffers(1, &streamIbo_);
         glGenBuffers(1, &batchVbo_);
@@ -271,6 +271,11 @@ private:
         // GL's initial state, which WebGL shares except for these.
         glDisable(GL_DITHER);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    }
+
+    // With the texture bound.
+    void upload(const Texture& t) {
+        glTexImage2D(GL_TEXTURE_2D, 0, t.format, t.w, t.h, 0, t.format, GL_UNSIGNED_BYTE, t.pixels.data());
     }
 
     Texture& texture(GLuint name) {
@@ -365,6 +370,7 @@ private:
 
     GLuint streamVbo_ = 0, streamIbo_ = 0, batchVbo_ = 0, batchIbo_ = 0;
     GLuint inUse_ = 0, boundId_ = 0;
+    GLint maxTextureSize_ = 0;
     std::unordered_map<unsigned, Program> programs_;
     std::unordered_map<GLuint, Texture> textures_;
 };

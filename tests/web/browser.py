@@ -106,6 +106,7 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
             self.site.released.wait()
             return
         path = self.path.split("?")[0]
+        time.sleep(self.site.slow.get(path, 0))
         if self.site.head and path in ("/", "/index.html"):
             with open(os.path.join(self.directory, "index.html"), "rb") as f:
                 page = f.read().replace(b"<head>", b"<head>" + self.site.head.encode(), 1)
@@ -124,10 +125,12 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
 class Site:
     """Serves a directory on 127.0.0.1 on a free port, in this process.
     head: markup put first into the page's head (a test's change to what the
-    browser offers); hang(): from then on no request is answered."""
+    browser offers); hang(): from then on no request is answered; slow:
+    seconds each answer to a path waits."""
 
     def __init__(self, root, head=""):
         self.head = head
+        self.slow = {}
         self.hanging = threading.Event()
         self.released = threading.Event()
         handler = functools.partial(QuietHandler, directory=root, site=self)

@@ -554,6 +554,12 @@ TEST(WebSdl, QueueDropsWhatArrivesWhenFull) {
     EXPECT_FALSE(q.pop(&e));
 }
 
+TEST(WebSdl, ClockWrapsAfter32BitsAsSdlsDoes) {
+    vkw::PageClock clock(1000);
+    EXPECT_EQ(4294967295u, clock.ticks32(1000 + 4294967295.5));
+    EXPECT_EQ(5u, clock.ticks32(1000 + 4294967296.0 * 3 + 5));
+}
+
 TEST(WebSdl, DomKeysBecomeSdl12Codes) {
     EXPECT_EQ(SDLK_a + 22, vkw::keyFromDomCode("KeyW"));
     EXPECT_EQ(32, vkw::keyFromDomCode("Space"));
