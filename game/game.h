@@ -39,11 +39,16 @@ extern EventTally eventTally;
 
 // Whether SDL keeps the hidden pointer in the window (the input grab), and
 // what decides it: the input focus, the pointer having moved over the window
-// since the focus came, and the window manager's keys.
+// since the focus came (or, when the pointer brought the focus, a click or
+// a play key), and the window manager's keys.
+const unsigned LONG_AGO = ~0u;
+const unsigned FOCUS_BY_POINTER_DRAINS = 10;  // a focus this soon after the pointer came is the pointer's
 struct PointerKeep {
     bool kept = false;         // what SDL was last told
     bool focused = true;       // SDL starts every window as focused
     bool movedOver = false;    // a motion seen since the focus came
+    bool waitsForPlay = false; // the pointer brought the focus: its motion may be passing through
+    unsigned drainsSinceArrival = LONG_AGO;  // since the pointer came over the window unfocused
     unsigned wmKeysHeld = 0;   // one bit per Alt, Meta and Super key held
     bool wmKeyUpThisDrain = false;  // such a key went up in the drain under way
 };
@@ -118,13 +123,13 @@ bool keepWanted(const PointerKeep& keep);
 PointerKeep keepAfterFocus(PointerKeep keep, Uint8 gain, Uint8 state);
 PointerKeep keepAfterMotion(PointerKeep keep);
 PointerKeep keepAfterKey(PointerKeep keep, int code, bool down);
+PointerKeep keepAfterClick(PointerKeep keep);
 PointerKeep keepSettled(PointerKeep keep, const InputFacts& now);
-// What SDL leaves undone around the keep: one unit per platform
-// (keep_x11.cpp, keep_plain.cpp).
-void keepWatch();               // once, with the event filter
-void keepStarted();             // right after SDL's grab
-void keepEnding(bool focused);  // right before SDL lets go
-void keepCheck();               // once a drain: what SDL did on its own
+// Classic SDL's keyboard grab, which KWin mistakes, undone: one unit per
+// platform (keyboard_grab_x11.cpp, keyboard_grab_none.cpp).
+void watchSdlKeyboardGrabs();                      // once, with the event filter
+void undoSdlKeyboardGrab();                        // after SDL's grab, and before it lets go
+void undoKeyboardGrabsSdlMadeAlone(bool focused);  // once a drain
 
 // ---- Game life cycle ----
 void GameStart();

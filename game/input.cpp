@@ -39,21 +39,26 @@ unsigned wmKeysHeldNow() {
     return held;
 }
 
-InputFacts inputFactsNow() {
-    return {(SDL_GetAppState() & SDL_APPINPUTFOCUS) != 0, wmKeysHeldNow()};
-}
+bool inputFocusNow() { return (SDL_GetAppState() & SDL_APPINPUTFOCUS) != 0; }
+
+InputFacts inputFactsNow() { return {inputFocusNow(), wmKeysHeldNow()}; }
+
+// The keys a player plays with, which say the pointer over the window is there to play.
+bool isPlayKey(int code) { return code == 'w' || code == 'a' || code == 's' || code == 'd' || code == ' '; }
 
 // Tells SDL only on a change: classic SDL raises the window at every grab.
-// The motion made before the keep, or by the keep's own jump of the
-// pointer, is dropped rather than taken as a turn.
+// A keep starts only if SDL says the focus is the game's now: a focus lost
+// with its event still queued behind this one would be raised over. The
+// motion made before the keep, or by the keep's own jump of the pointer, is
+// dropped rather than taken as a turn.
 void applyKeep() {
     bool keep = keepWanted(pointerKeep);
-    if (keep == pointerKeep.kept) return;
+    if (keep == pointerKeep.kept || (keep && !inputFocusNow())) return;
     pointerKeep.kept = keep;
     int dx = 0, dy = 0;
     if (keep) {
         SDL_WM_GrabInput(SDL_GRAB_ON);
-        keepStarted();
+        undoSdlKeyboardGrab();
         SDL_GetRelativeMouseState(&dx, &dy);
         return;
     }
@@ -62,7 +67,7 @@ void applyKeep() {
     // pointer, which GNOME then leaves with the game although it has lost
     // the focus: so the cursor is shown while the pointer is let go.
     SDL_ShowCursor(SDL_ENABLE);
-    keepEnding((SDL_GetAppState() & SDL_APPINPUTFOCUS) != 0);
+    if (inputFocusNow()) undoSdlKeyboardGrab();  // SDL may have grabbed again since the keep started
     SDL_WM_GrabInput(SDL_GRAB_OFF);
     SDL_ShowCursor(SDL_DISABLE);
 }
@@ -93,28 +98,58 @@ void pointerMoved() {
 // and a game that stalls through an Alt+Tab sees the release, and a motion,
 // before the focus change. A keep taken again then would raise the window
 // and take the keyboard from the switcher.
+//
+// Where the focus follows the mouse (i3, sway), a pointer crossing the
+// window gives it the focus, and its next motion would keep it. So a focus
+// that comes within a few drains of the pointer's arrival over the
+// unfocused window is the pointer's: the keep then waits for a click in the
+// window or a play key. A focus that comes otherwise (at start, by Alt+Tab,
+// or a click after the pointer has been over the window a while) keeps the
+// pointer on its next motion, as before.
 
 bool keepWanted(const PointerKeep& keep) {
     return keep.focused && keep.movedOver && keep.wmKeysHeld == 0;
 }
 
+namespace {
+
+PointerKeep keepFocused(PointerKeep keep, bool focused) {
+    if (focused == keep.focused) return keep;
+    keep.focused = focused;
+    keep.movedOver = false;
+    keep.waitsForPlay = focused && keep.drainsSinceArrival <= FOCUS_BY_POINTER_DRAINS;
+    if (!focused) keep.wmKeysHeld = 0;  // their releases go to the other window
+    return keep;
+}
+
+}  // namespace
+
 PointerKeep keepAfterFocus(PointerKeep keep, Uint8 gain, Uint8 state) {
-    if (state & SDL_APPINPUTFOCUS) {
-        keep.focused = gain != 0;
-        keep.movedOver = false;
-        if (!gain) keep.wmKeysHeld = 0;  // their releases go to the other window
-    }
+    if ((state & SDL_APPMOUSEFOCUS) && gain && !keep.focused) keep.drainsSinceArrival = 0;
     // Under the keep the pointer cannot leave: a leave then is the grab's own.
     if ((state & SDL_APPMOUSEFOCUS) && !gain && !keep.kept) keep.movedOver = false;
+    if (state & SDL_APPINPUTFOCUS) {
+        keep = keepFocused(keep, gain != 0);
+        keep.movedOver = false;
+    }
     return keep;
 }
 
 PointerKeep keepAfterMotion(PointerKeep keep) {
-    if (keep.focused && keep.wmKeysHeld == 0 && !keep.wmKeyUpThisDrain) keep.movedOver = true;
+    if (keep.focused && keep.wmKeysHeld == 0 && !keep.wmKeyUpThisDrain && !keep.waitsForPlay) keep.movedOver = true;
+    return keep;
+}
+
+PointerKeep keepAfterClick(PointerKeep keep) {
+    if (keep.focused && keep.wmKeysHeld == 0) {
+        keep.waitsForPlay = false;
+        keep.movedOver = true;
+    }
     return keep;
 }
 
 PointerKeep keepAfterKey(PointerKeep keep, int code, bool down) {
+    if (down && isPlayKey(code) && keep.waitsForPlay) return keepAfterClick(keep);
     if (!isWmKey(code)) return keep;
     if (down)
         keep.movedOver = false;
@@ -129,10 +164,11 @@ PointerKeep keepAfterKey(PointerKeep keep, int code, bool down) {
 // changed unseen waits for a new motion. SDL's mouse focus is not asked: the
 // libraries disagree on it around a grab.
 PointerKeep keepSettled(PointerKeep keep, const InputFacts& now) {
-    if (now.inputFocus != keep.focused || (now.wmKeysHeld & ~keep.wmKeysHeld)) keep.movedOver = false;
-    keep.focused = now.inputFocus;
+    if (now.wmKeysHeld & ~keep.wmKeysHeld) keep.movedOver = false;
+    keep = keepFocused(keep, now.inputFocus);
     keep.wmKeysHeld = now.wmKeysHeld;
     keep.wmKeyUpThisDrain = false;
+    if (keep.drainsSinceArrival != LONG_AGO) keep.drainsSinceArrival++;
     return keep;
 }
 
@@ -153,6 +189,10 @@ int temp_process_events() {
                 break;
             case SDL_KEYUP: temp_key_handler_up(&event.key.keysym); break;
             case SDL_MOUSEMOTION: pointerMoved(); break;
+            case SDL_MOUSEBUTTONDOWN:
+                pointerKeep = keepAfterClick(pointerKeep);
+                applyKeep();
+                break;
             case SDL_ACTIVEEVENT:
                 pointerKeep = keepAfterFocus(pointerKeep, event.active.gain, event.active.state);
                 applyKeep();
@@ -196,8 +236,8 @@ void temp_watch_events() {
     uint64_t requeued = uint64_t(std::count_if(waiting, waiting + back, isTallied));
     if (eventTally.passed.load() == before) eventTally.passed += requeued;
     eventTally.taken = eventTally.passed.load() - requeued;
-    pointerKeep.focused = (SDL_GetAppState() & SDL_APPINPUTFOCUS) != 0;
-    keepWatch();
+    pointerKeep.focused = inputFocusNow();
+    watchSdlKeyboardGrabs();
 }
 
 // The queue is empty, and seen is what the filter had passed before the
@@ -217,7 +257,7 @@ int temp_drain_done(uint64_t seen) {
         if (temp_key_handler_down(&keysym)) return ESCAPE_PRESSED;
     }
     if (dropped) temp_keys_from_sdl();
-    keepCheck();
+    undoKeyboardGrabsSdlMadeAlone(inputFocusNow());
     pointerKeep = keepSettled(pointerKeep, inputFactsNow());
     applyKeep();
     return QUEUE_EMPTY;

@@ -1,8 +1,7 @@
-// The pointer keep where there is no X11: SDL does all of it on Windows, and
-// the browser's own layer in the browser.
+// Where there is no X11 no keyboard grab is left to undo: SDL does all of
+// the keep on Windows, and the browser's own layer in the browser.
 #include "game.h"
 
-void keepWatch() {}
-void keepStarted() {}
-void keepEnding(bool) {}
-void keepCheck() {}
+void watchSdlKeyboardGrabs() {}
+void undoSdlKeyboardGrab() {}
+void undoKeyboardGrabsSdlMadeAlone(bool) {}

@@ -1,4 +1,4 @@
-// The pointer keep on X11: the desktop build for Linux.
+// Classic SDL's keyboard grab undone, on X11: the desktop build for Linux.
 //
 // Classic SDL grabs the keyboard with the pointer, on its outer window, the
 // one the window manager manages. KDE's KWin then does two things wrong:
@@ -25,53 +25,24 @@ struct ClassicWindows {
 };
 
 bool classicWindows(ClassicWindows& w) {
-    SDL_SysWMinfo info;
+    SDL_SysWMinfo info{};  // a library that sets less than it could leaves zeros, not garbage
     SDL_VERSION(&info.version);
     if (SDL_GetWMInfo(&info) != 1 || info.subsystem != SDL_SYSWM_X11) return false;
     const auto& x11 = info.info.x11;
+    if (!x11.display || !x11.lock_func || !x11.unlock_func) return false;
     if (x11.wmwindow == 0 || x11.wmwindow == x11.window) return false;
     w = {x11.display, x11.window, x11.wmwindow, x11.lock_func, x11.unlock_func};
     return true;
-}
-
-// Only the client holding a grab can move it: so through SDL's connection.
-void undoKeyboardGrab() {
-    ClassicWindows w;
-    if (!classicWindows(w)) return;
-    w.lock();
-    XGrabKeyboard(w.display, w.inner, True, GrabModeAsync, GrabModeAsync, CurrentTime);
-    XUngrabKeyboard(w.display, CurrentTime);
-    XFlush(w.display);
-    w.unlock();
 }
 
 // A connection of the game's own, open for the process's life, that sees
 // the outer window's focus events, which SDL's connection keeps to itself.
 Display* watcher = nullptr;
 
-}  // namespace
-
-void keepWatch() {
-    ClassicWindows w;
-    if (watcher || !classicWindows(w)) return;
-    watcher = XOpenDisplay(DisplayString(w.display));
-    if (!watcher) return;
-    XSelectInput(watcher, w.outer, FocusChangeMask);
-    XFlush(watcher);
-}
-
-void keepStarted() { undoKeyboardGrab(); }
-
-// SDL may have grabbed again since the keep started.
-void keepEnding(bool focused) {
-    if (focused) undoKeyboardGrab();
-}
-
 // A grab's start reaches the grabbing window as a FocusIn in Grab mode, and
 // only SDL grabs on the outer window. A grab on a window inside, the game's
 // own, passes the outer one with a Virtual detail.
-void keepCheck() {
-    if (!watcher) return;
+bool watcherSawSdlGrab() {
     bool grabbed = false;
     while (XPending(watcher) > 0) {
         XEvent e;
@@ -80,5 +51,37 @@ void keepCheck() {
         grabbed |= e.type == FocusIn && e.xfocus.mode == NotifyGrab && detail != NotifyVirtual &&
                    detail != NotifyNonlinearVirtual;
     }
-    if (grabbed) undoKeyboardGrab();
+    return grabbed;
+}
+
+}  // namespace
+
+void watchSdlKeyboardGrabs() {
+    ClassicWindows w;
+    if (watcher || !classicWindows(w)) return;
+    watcher = XOpenDisplay(DisplayString(w.display));
+    if (!watcher) return;
+    XSelectInput(watcher, w.outer, FocusChangeMask);
+    XFlush(watcher);
+}
+
+// Only the client holding a grab can move it: so through SDL's connection.
+// Every grab SDL made until now is undone with it, so the watcher's news of
+// them, the game's own grab among them, is dropped.
+void undoSdlKeyboardGrab() {
+    ClassicWindows w;
+    if (!classicWindows(w)) return;
+    w.lock();
+    XGrabKeyboard(w.display, w.inner, True, GrabModeAsync, GrabModeAsync, CurrentTime);
+    XUngrabKeyboard(w.display, CurrentTime);
+    XSync(w.display, False);
+    w.unlock();
+    if (!watcher) return;
+    XSync(watcher, False);
+    watcherSawSdlGrab();
+}
+
+// Taking the keyboard, even for a moment, is only for a game that has it.
+void undoKeyboardGrabsSdlMadeAlone(bool focused) {
+    if (watcher && watcherSawSdlGrab() && focused) undoSdlKeyboardGrab();
 }
