@@ -125,8 +125,10 @@ PointerKeep keepAfterMotion(PointerKeep keep);
 PointerKeep keepAfterKey(PointerKeep keep, int code, bool down);
 PointerKeep keepAfterClick(PointerKeep keep);
 PointerKeep keepSettled(PointerKeep keep, const InputFacts& now);
-// Classic SDL's keyboard grab, which KWin mistakes, undone: one unit per
-// platform (keyboard_grab_x11.cpp, keyboard_grab_none.cpp).
+// What SDL 1.2 leaves undone: one unit per platform (platform_x11.cpp,
+// platform_other.cpp). Focus clicks dropped by sdl12-compat, and classic
+// SDL's keyboard grab, which KWin mistakes.
+void letFocusClicksThrough();                      // once, with the event filter
 void watchSdlKeyboardGrabs();                      // once, with the event filter
 void undoSdlKeyboardGrab();                        // after SDL's grab, and before it lets go
 void undoKeyboardGrabsSdlMadeAlone(bool focused);  // once a drain

@@ -237,6 +237,7 @@ void temp_watch_events() {
     if (eventTally.passed.load() == before) eventTally.passed += requeued;
     eventTally.taken = eventTally.passed.load() - requeued;
     pointerKeep.focused = inputFocusNow();
+    letFocusClicksThrough();
     watchSdlKeyboardGrabs();
 }
 

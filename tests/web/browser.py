@@ -12,6 +12,7 @@ import atexit
 import base64
 import functools
 import glob
+import hashlib
 import http.server
 import json
 import os
@@ -107,11 +108,15 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
             return
         path = self.path.split("?")[0]
         time.sleep(self.site.slow.get(path, 0))
-        if self.site.head and path in ("/", "/index.html"):
+        if self.site.head and path in ("/", "/index.html", "/sw.js"):
             with open(os.path.join(self.directory, "index.html"), "rb") as f:
-                page = f.read().replace(b"<head>", b"<head>" + self.site.head.encode(), 1)
+                built = f.read()
+            page = built.replace(b"<head>", b"<head>" + self.site.head.encode(), 1)
+            if path == "/sw.js":  # the changed page is this build's
+                with open(os.path.join(self.directory, "sw.js"), "rb") as f:
+                    page = f.read().replace(*(hashlib.sha256(p).hexdigest().encode() for p in (built, page)))
             self.send_response(200)
-            self.send_header("Content-Type", "text/html")
+            self.send_header("Content-Type", "text/javascript" if path == "/sw.js" else "text/html")
             self.send_header("Content-Length", str(len(page)))
             self.end_headers()
             self.wfile.write(page)

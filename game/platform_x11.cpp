@@ -1,4 +1,9 @@
-// Classic SDL's keyboard grab undone, on X11: the desktop build for Linux.
+// What SDL 1.2 leaves undone on X11: the desktop build for Linux.
+//
+// sdl12-compat's SDL 2 drops a click that comes within 10 ms of a focus
+// change, taking it for the click that focused the window. But i3 sets the
+// focus again at every click, and there a click is what starts play; so
+// clicks are let through.
 //
 // Classic SDL grabs the keyboard with the pointer, on its outer window, the
 // one the window manager manages. KDE's KWin then does two things wrong:
@@ -84,4 +89,9 @@ void undoSdlKeyboardGrab() {
 // Taking the keyboard, even for a moment, is only for a game that has it.
 void undoKeyboardGrabsSdlMadeAlone(bool focused) {
     if (watcher && watcherSawSdlGrab() && focused) undoSdlKeyboardGrab();
+}
+
+void letFocusClicksThrough() {
+    static char hint[] = "SDL_MOUSE_FOCUS_CLICKTHROUGH=1";
+    if (!SDL_getenv("SDL_MOUSE_FOCUS_CLICKTHROUGH")) SDL_putenv(hint);
 }
