@@ -32,8 +32,11 @@ vkw::VirtualMouse gMouse(kWidth, kHeight);
 vkw::PageClock gClock;
 bool gListening = false;
 bool gLocked = false;
-bool gLockRefused = false;  // the press's request refused: asked again at its click
-bool gClickSeen = false;    // the press's click came before the refusal did
+// A press's asking for pointer lock, until the lock comes or the press's
+// user activation is spent.
+double gLockAskedAt = -1;    // the press's time, -1 for none
+bool gLockPending = false;   // a request not answered yet
+bool gLockChance = false;    // since that request: a click or the focus came in
 bool gPageHidden = false, gGraphicsLost = false, gRestorePending = false;
 bool gHaveLast = false;
 long gLastX = 0, gLastY = 0;
@@ -143,35 +146,60 @@ EM_BOOL onMouseLeave(int, const EmscriptenMouseEvent*, void*) {
 }
 
 // Asked at the press, where most engines grant it. Firefox refuses it
-// there while the focus is still outside the page ("the document is not
-// focused"), and grants it once the press has moved the focus in: at the
-// click, or, on a busy machine where the refusal comes after the click, at
-// the refusal (the click's user activation still holds).
+// while the focus is still outside the page ("the document is not
+// focused"), and grants it once the focus has come in, for as long as the
+// press's user activation lasts (seconds). The focus comes in at the
+// press, or on a busy machine after the whole click: so the lock is asked
+// again at each chance (the click, the focus coming in), when the request
+// before has been answered. The page asks itself: emscripten would put a
+// request made outside an input handler off until the next press or key.
+const double kActivationMs = 4000;
+
+void askLock() {
+    gLockPending = true;
+    gLockChance = false;
+    EM_ASM({
+        var c = document.querySelector(UTF8ToString($0));
+        var asked = c && c.requestPointerLock && c.requestPointerLock();
+        if (asked && asked.catch) asked.catch(function () {});  // the refusal comes as pointerlockerror too
+    }, kCanvas);
+}
+
+void lockChance() {
+    if (gLocked || gLockAskedAt < 0 || emscripten_get_now() - gLockAskedAt > kActivationMs) return;
+    if (gLockPending)
+        gLockChance = true;
+    else
+        askLock();
+}
+
 EM_BOOL onMouseDown(int, const EmscriptenMouseEvent*, void*) {
-    gLockRefused = gClickSeen = false;
-    if (!gLocked) emscripten_request_pointerlock(kCanvas, EM_TRUE);
+    if (gLocked) return EM_FALSE;
+    gLockAskedAt = emscripten_get_now();
+    askLock();
     return EM_FALSE;
 }
 
 EM_BOOL onClick(int, const EmscriptenMouseEvent*, void*) {
-    gClickSeen = !gLockRefused;
-    if (gLockRefused && !gLocked) emscripten_request_pointerlock(kCanvas, EM_TRUE);
-    gLockRefused = false;
+    lockChance();
+    return EM_FALSE;
+}
+
+EM_BOOL onFocus(int, const EmscriptenFocusEvent*, void*) {
+    lockChance();
     return EM_FALSE;
 }
 
 EM_BOOL onLockError(int, const void*, void*) {
-    if (gClickSeen && !gLocked) {
-        gClickSeen = false;
-        emscripten_request_pointerlock(kCanvas, EM_TRUE);
-    } else {
-        gLockRefused = true;
-    }
+    gLockPending = false;
+    if (gLockChance) lockChance();
     return EM_FALSE;
 }
 
 EM_BOOL onLockChange(int, const EmscriptenPointerlockChangeEvent* p, void*) {
     gLocked = p->isActive;
+    gLockPending = false;
+    gLockAskedAt = -1;
     gHaveLast = false;
     return EM_FALSE;
 }
@@ -191,6 +219,7 @@ void listen() {
     emscripten_set_webglcontextlost_callback(kCanvas, nullptr, EM_TRUE, onContextLost);
     emscripten_set_webglcontextrestored_callback(kCanvas, nullptr, EM_TRUE, onContextRestored);
     emscripten_set_blur_callback(window, nullptr, EM_TRUE, onBlur);
+    emscripten_set_focus_callback(window, nullptr, EM_TRUE, onFocus);
     emscripten_set_visibilitychange_callback(nullptr, EM_TRUE, onVisibility);
 }
 
