@@ -140,8 +140,12 @@ PointerKeep keepAfterMotion(PointerKeep keep) {
     return keep;
 }
 
+// A click on the unfocused window comes before the focus it brings under
+// some window managers (mutter 48): that focus is the click's.
 PointerKeep keepAfterClick(PointerKeep keep) {
-    if (keep.focused && keep.wmKeysHeld == 0) {
+    if (!keep.focused) {
+        keep.drainsSinceArrival = LONG_AGO;
+    } else if (keep.wmKeysHeld == 0) {
         keep.waitsForPlay = false;
         keep.movedOver = true;
     }

@@ -221,6 +221,12 @@ TEST_F(LoopTest, ThePointerIsKeptWhileFocusedAndMovedOverWithNoWindowManagerKeyE
     EXPECT_EQ(grabs(), T{});
     fake::pushEvent(SDL_MOUSEBUTTONDOWN);
     EXPECT_EQ(grabs(), on);
+    focus(0, SDL_APPINPUTFOCUS);
+    focus(1, SDL_APPMOUSEFOCUS);
+    fake::pushEvent(SDL_MOUSEBUTTONDOWN);  // a click that brings the focus, before it
+    focus(1, SDL_APPINPUTFOCUS);
+    fake::pushMotion(310, 200, 1, 0);
+    EXPECT_EQ(grabs(), (T{"SDL_WM_GrabInput(0)", "SDL_WM_GrabInput(1)"}));
 }
 
 // SDL keeps 127 events and drops the rest: a burst of motion must not cost
