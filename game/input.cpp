@@ -113,12 +113,18 @@ bool keepWanted(const PointerKeep& keep) {
 
 namespace {
 
+// A focus lost and back within one drain (a window manager's flicker at a
+// grab or a click, the pointer's focus with it) leaves the wait as it was.
 PointerKeep keepFocused(PointerKeep keep, bool focused) {
     if (focused == keep.focused) return keep;
     keep.focused = focused;
     keep.movedOver = false;
-    keep.waitsForPlay = focused && keep.drainsSinceArrival <= FOCUS_BY_POINTER_DRAINS;
-    if (!focused) keep.wmKeysHeld = 0;  // their releases go to the other window
+    if (!focused) {
+        keep.wmKeysHeld = 0;  // their releases go to the other window
+        keep.focusLostThisDrain = true;
+    } else if (!keep.focusLostThisDrain) {
+        keep.waitsForPlay = keep.drainsSinceArrival <= FOCUS_BY_POINTER_DRAINS;
+    }
     return keep;
 }
 
@@ -171,7 +177,7 @@ PointerKeep keepSettled(PointerKeep keep, const InputFacts& now) {
     if (now.wmKeysHeld & ~keep.wmKeysHeld) keep.movedOver = false;
     keep = keepFocused(keep, now.inputFocus);
     keep.wmKeysHeld = now.wmKeysHeld;
-    keep.wmKeyUpThisDrain = false;
+    keep.wmKeyUpThisDrain = keep.focusLostThisDrain = false;
     if (keep.drainsSinceArrival != LONG_AGO) keep.drainsSinceArrival++;
     return keep;
 }

@@ -227,6 +227,10 @@ TEST_F(LoopTest, ThePointerIsKeptWhileFocusedAndMovedOverWithNoWindowManagerKeyE
     focus(1, SDL_APPINPUTFOCUS);
     fake::pushMotion(310, 200, 1, 0);
     EXPECT_EQ(grabs(), (T{"SDL_WM_GrabInput(0)", "SDL_WM_GrabInput(1)"}));
+    for (Uint8 gain : {0, 1})  // a window manager's flicker of both focuses, at a grab or a click
+        for (Uint8 state : {SDL_APPMOUSEFOCUS, SDL_APPINPUTFOCUS}) focus(gain, state);
+    fake::pushMotion(311, 200, 1, 0);
+    EXPECT_EQ(grabs(), (T{"SDL_WM_GrabInput(0)", "SDL_WM_GrabInput(1)"}));
 }
 
 // SDL keeps 127 events and drops the rest: a burst of motion must not cost
