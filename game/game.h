@@ -50,6 +50,7 @@ struct PointerKeep {
     bool waitsForPlay = false; // the pointer brought the focus: its motion may be passing through
     unsigned drainsSinceArrival = LONG_AGO;  // since the pointer came over the window unfocused
     bool focusLostThisDrain = false;         // in the drain under way
+    bool pointerOut = true;    // the pointer left the window (a leave under the keep is the grab's own)
     unsigned wmKeysHeld = 0;   // one bit per Alt, Meta and Super key held
     bool wmKeyUpThisDrain = false;  // such a key went up in the drain under way
 };

@@ -131,9 +131,16 @@ PointerKeep keepFocused(PointerKeep keep, bool focused) {
 }  // namespace
 
 PointerKeep keepAfterFocus(PointerKeep keep, Uint8 gain, Uint8 state) {
-    if ((state & SDL_APPMOUSEFOCUS) && gain && !keep.focused) keep.drainsSinceArrival = 0;
-    // Under the keep the pointer cannot leave: a leave then is the grab's own.
-    if ((state & SDL_APPMOUSEFOCUS) && !gain && !keep.kept) keep.movedOver = false;
+    // Under the keep the pointer cannot leave: a leave then is the grab's own,
+    // and the enter after it no arrival.
+    if ((state & SDL_APPMOUSEFOCUS) && gain) {
+        if (!keep.focused && keep.pointerOut) keep.drainsSinceArrival = 0;
+        keep.pointerOut = false;
+    }
+    if ((state & SDL_APPMOUSEFOCUS) && !gain && !keep.kept) {
+        keep.movedOver = false;
+        keep.pointerOut = true;
+    }
     if (state & SDL_APPINPUTFOCUS) {
         keep = keepFocused(keep, gain != 0);
         keep.movedOver = false;
@@ -142,7 +149,10 @@ PointerKeep keepAfterFocus(PointerKeep keep, Uint8 gain, Uint8 state) {
 }
 
 PointerKeep keepAfterMotion(PointerKeep keep) {
-    if (keep.focused && keep.wmKeysHeld == 0 && !keep.wmKeyUpThisDrain && !keep.waitsForPlay) keep.movedOver = true;
+    if (keep.focused && keep.wmKeysHeld == 0 && !keep.wmKeyUpThisDrain && !keep.waitsForPlay) {
+        keep.movedOver = true;
+        keep.drainsSinceArrival = LONG_AGO;  // play has started: a later flicker of the focus is no crossing
+    }
     return keep;
 }
 
@@ -154,6 +164,7 @@ PointerKeep keepAfterClick(PointerKeep keep) {
     } else if (keep.wmKeysHeld == 0) {
         keep.waitsForPlay = false;
         keep.movedOver = true;
+        keep.drainsSinceArrival = LONG_AGO;
     }
     return keep;
 }
