@@ -120,6 +120,8 @@ void temp_keys_from_sdl();                      // the key table from SDL's own 
 bool temp_key_handler_down(SDL_keysym* keysym); // true for Escape
 void temp_key_handler_up(SDL_keysym* keysym);
 void GameKey(int code, bool down);
+const int NO_KEY = -1;  // a key the table has no place for
+int keyByPlace(int sym, int walkPlace, bool placeKnown);  // the table's index for a key
 // The pointer keep's rules, free of SDL: each gives the state after one event.
 bool keepWanted(const PointerKeep& keep);
 PointerKeep keepAfterFocus(PointerKeep keep, Uint8 gain, Uint8 state);
@@ -128,12 +130,13 @@ PointerKeep keepAfterKey(PointerKeep keep, int code, bool down);
 PointerKeep keepAfterClick(PointerKeep keep);
 PointerKeep keepSettled(PointerKeep keep, const InputFacts& now);
 // What SDL 1.2 leaves undone: one unit per platform (platform_x11.cpp,
-// platform_other.cpp). Focus clicks dropped by sdl12-compat, and classic
-// SDL's keyboard grab, which KWin mistakes.
+// platform_other.cpp). Focus clicks dropped by sdl12-compat, classic
+// SDL's keyboard grab, which KWin mistakes, and where the walk keys are.
 void letFocusClicksThrough();                      // once, with the event filter
 void watchSdlKeyboardGrabs();                      // once, with the event filter
 void undoSdlKeyboardGrab();                        // after SDL's grab, and before it lets go
 void undoKeyboardGrabsSdlMadeAlone(bool focused);  // once a drain
+int walkLetterAt(Uint8 scancode);  // 'w', 'a', 's' or 'd' for the key in its US place, else 0
 
 // ---- Game life cycle ----
 void GameStart();

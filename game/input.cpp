@@ -43,8 +43,27 @@ bool inputFocusNow() { return (SDL_GetAppState() & SDL_APPINPUTFOCUS) != 0; }
 
 InputFacts inputFactsNow() { return {inputFocusNow(), wmKeysHeldNow()}; }
 
+const char WALK_LETTERS[] = "wasd";
+int walkIndex(int code) {
+    for (int i = 0; i < 4; i++)
+        if (code == WALK_LETTERS[i]) return i;
+    return -1;
+}
+
 // The keys a player plays with, which say the pointer over the window is there to play.
-bool isPlayKey(int code) { return code == 'w' || code == 'a' || code == 's' || code == 'd' || code == ' '; }
+bool isPlayKey(int code) { return walkIndex(code) >= 0 || code == ' '; }
+
+// What each walk place last typed on this layout, so that SDL's key state,
+// kept by what keys type, can be read by place. Until a walk key is pressed,
+// as on a US keyboard.
+int symAtWalkPlace[4] = {'w', 'a', 's', 'd'};
+
+int keyOf(const SDL_keysym& keysym) {
+    int walkPlace = keysym.scancode ? walkLetterAt(keysym.scancode) : 0;
+    int i = walkIndex(walkPlace);
+    if (i >= 0) symAtWalkPlace[i] = keysym.sym;
+    return keyByPlace(keysym.sym, walkPlace, keysym.scancode != 0);
+}
 
 // Tells SDL only on a change: classic SDL raises the window at every grab.
 // A keep starts only if SDL says the focus is the game's now: a focus lost
@@ -288,21 +307,36 @@ int temp_drain_done(uint64_t seen) {
 void temp_keys_from_sdl() {
     int count = 0;
     const Uint8* state = SDL_GetKeyState(&count);
-    for (int code = 0; code < 256; code++) GameKey(code, code < count && state[code]);
+    auto held = [&](int sym) { return sym >= 0 && sym < count && state[sym] != 0; };
+    for (int code = 0; code < 256; code++)
+        if (walkIndex(code) < 0) GameKey(code, held(code));
+    for (int i = 0; i < 4; i++) GameKey(WALK_LETTERS[i], held(symAtWalkPlace[i]));
+}
+
+// The walk keys go by their place, as on a US keyboard, whatever the layout
+// types there: Z Q S D on AZERTY, comma A O E on Dvorak. A key that types a
+// walk letter elsewhere walks nowhere. Without a known place (no scancode)
+// a key is what it types, as the browser's layer already names keys by place.
+int keyByPlace(int sym, int walkPlace, bool placeKnown) {
+    if (!placeKnown) return sym;
+    if (walkPlace) return walkPlace;
+    return walkIndex(sym) >= 0 ? NO_KEY : sym;
 }
 
 // True for Escape, which ends the program before anything else is taken.
 bool temp_key_handler_down(SDL_keysym* keysym) {
-    GameKey(keysym->sym, true);
+    int code = keyOf(*keysym);
+    GameKey(code, true);
     if (keysym->sym == SDLK_ESCAPE) return true;
-    pointerKeep = keepAfterKey(pointerKeep, keysym->sym, true);
+    pointerKeep = keepAfterKey(pointerKeep, code, true);
     applyKeep();
     return false;
 }
 
 void temp_key_handler_up(SDL_keysym* keysym) {
-    GameKey(keysym->sym, false);
-    pointerKeep = keepAfterKey(pointerKeep, keysym->sym, false);
+    int code = keyOf(*keysym);
+    GameKey(code, false);
+    pointerKeep = keepAfterKey(pointerKeep, code, false);
     applyKeep();
 }
 

@@ -1,8 +1,21 @@
-// What SDL 1.2 leaves undone, where there is no X11: nothing. SDL does all
-// of the keep on Windows, and the browser's own layer in the browser.
+// What SDL 1.2 leaves undone where there is no X11: only where the walk
+// keys are. SDL does all of the keep on Windows, and the browser's own layer
+// in the browser.
 #include "game.h"
 
 void letFocusClicksThrough() {}
 void watchSdlKeyboardGrabs() {}
 void undoSdlKeyboardGrab() {}
 void undoKeyboardGrabsSdlMadeAlone(bool) {}
+
+// Windows' scancodes (set 1). The browser's layer gives none: it names keys
+// by place already.
+int walkLetterAt(Uint8 scancode) {
+    switch (scancode) {
+        case 0x11: return 'w';
+        case 0x1e: return 'a';
+        case 0x1f: return 's';
+        case 0x20: return 'd';
+        default: return 0;
+    }
+}

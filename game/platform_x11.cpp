@@ -91,6 +91,18 @@ void undoKeyboardGrabsSdlMadeAlone(bool focused) {
     if (watcher && watcherSawSdlGrab() && focused) undoSdlKeyboardGrab();
 }
 
+// Both libraries give the X keycode (evdev's plus 8) as the scancode, and
+// through Xwayland too.
+int walkLetterAt(Uint8 scancode) {
+    switch (scancode) {
+        case 25: return 'w';
+        case 38: return 'a';
+        case 39: return 's';
+        case 40: return 'd';
+        default: return 0;
+    }
+}
+
 void letFocusClicksThrough() {
     static char hint[] = "SDL_MOUSE_FOCUS_CLICKTHROUGH=1";
     if (!SDL_getenv("SDL_MOUSE_FOCUS_CLICKTHROUGH")) SDL_putenv(hint);

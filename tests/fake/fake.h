@@ -68,7 +68,7 @@ extern Uint8 keyState[SDLK_LAST];    // SDL_GetKeyState
 extern Uint8 appState;               // SDL_GetAppState; focus events that arrive set it
 void arrive(const SDL_Event& event);
 
-void pushKey(int sym, bool down);
+void pushKey(int sym, bool down, Uint8 scancode = 0);  // 0: no place known
 void pushMotion(int x, int y, int dx, int dy);  // sets the mouse state when popped
 void pushQuit();
 void pushEvent(Uint8 type);

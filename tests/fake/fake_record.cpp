@@ -105,8 +105,9 @@ void arrive(const SDL_Event& e) {
     if (events.size() < kQueueLimit) events.push_back(e);
 }
 
-void pushKey(int sym, bool down) {
+void pushKey(int sym, bool down, Uint8 scancode) {
     SDL_Event e{};
+    e.key.keysym.scancode = scancode;
     e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
     e.key.type = e.type;
     e.key.state = down ? SDL_PRESSED : SDL_RELEASED;

@@ -273,6 +273,27 @@ TEST_F(LoopTest, KeysLostToAFullQueueAreTakenFromTheKeyboard) {
     EXPECT_EQ(myvel, 4.0f);   // the motions that fitted reached GameMouse as ever
 }
 
+// On AZERTY (X keycodes) the key in the W place types z and walks; the key
+// labelled W walks not, even when SDL's key state must stand in for events.
+TEST_F(LoopTest, TheWalkKeysGoByTheirPlaceWhateverTheLayoutTypes) {
+    fake::throughSdl = true;
+    temp_watch_events();
+    fake::pushKey('w', true, 52);
+    fake::pushKey('z', true, 25);
+    temp_frame();
+    EXPECT_TRUE(Keys['w']);
+    EXPECT_EQ(player_z, -0.25f);
+    fake::pushKey('z', false, 25);
+    temp_frame();
+    EXPECT_FALSE(Keys['w']);
+
+    for (int i = 0; i < 200; i++) fake::pushMotion(300, 200, 0, 0);
+    fake::pushKey('z', true, 25);  // lost behind a full queue
+    temp_frame();
+    EXPECT_TRUE(Keys['w']);
+    EXPECT_EQ(keyByPlace('w', 0, false), 'w');  // no place known: the browser's layer
+}
+
 // Classic SDL empties its queue when the filter goes in: what the user did
 // while the window opened must still reach the first drain, in order, and
 // not count as lost.
