@@ -1,6 +1,7 @@
 #include "vaskel_sk.h"
 
 #include "vaskel_debug.h"
+#include "vaskel_scale.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -38,6 +39,9 @@ VK_SK_Engine::VK_SK_Engine(bool defaultSetup) {
         videoInfo = SDL_GetVideoInfo();
         if (!videoInfo) fail("Error trying to get current video information (SDL_GetVideoInfo failed)\n");
         bpp = videoInfo->vfmt->BitsPerPixel;
+        screenWidth = videoInfo->current_w;
+        screenHeight = videoInfo->current_h;
+        windowScale = VK_WindowScale(desktopScale, width, height, screenWidth, screenHeight);
     } else {
         // Same window; depth 0 lets SDL pick the display's own.
         width = 640;
@@ -54,10 +58,34 @@ VK_SK_Engine::VK_SK_Engine(bool defaultSetup) {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
 
     videoFlags = SDL_OPENGL;
-    if (!SDL_SetVideoMode(width, height, bpp, videoFlags))
+    windowWidth = width * windowScale;
+    windowHeight = height * windowScale;
+    if (!SDL_SetVideoMode(windowWidth, windowHeight, bpp, videoFlags))
         fail("Failed to set the video mode. (SDL_SetVideoMode fail)\n");
 
     vkLog("Finished Engine Initialization\n", kLog);
+}
+
+int VK_SK_Engine::desktopScale = 1;
+
+// Classic SDL keeps the context when only the size and the full-screen flag
+// change; sdl12-compat keeps it too but sets the viewport to the new window,
+// so the frame's own is put back.
+bool VK_SK_Engine::setFullScreen(bool on) {
+    if (on == fullScreen || (on && screenWidth <= windowWidth && screenHeight <= windowHeight)) return false;
+    int w = on ? screenWidth : width * windowScale, h = on ? screenHeight : height * windowScale;
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    SDL_Surface* screen = SDL_SetVideoMode(w, h, bpp, videoFlags | (on ? SDL_FULLSCREEN : 0));
+    bool switched = screen != nullptr;
+    if (!switched) screen = SDL_SetVideoMode(windowWidth, windowHeight, bpp, videoFlags | (fullScreen ? SDL_FULLSCREEN : 0));
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    if (screen) {
+        windowWidth = screen->w;  // what SDL made, which the scaling fills
+        windowHeight = screen->h;
+    }
+    if (switched) fullScreen = on;
+    return switched;
 }
 
 VK_SK_Engine::~VK_SK_Engine() {

@@ -20,8 +20,23 @@ public:
     // Initial GL state and a 60-degree projection; the argument is unused.
     void initGL(bool unused);
 
-    int32_t width = 0;
+    // Full screen when on, the window otherwise: the screen's own mode, never
+    // a new one. GL state, textures and lists survive the switch. False, with
+    // the window as it was, when SDL refuses or the screen is no larger.
+    bool setFullScreen(bool on);
+
+    // Asked of the desktop before construction: how many times larger it
+    // wants windows drawn (2 on a high-density screen). 1 by default.
+    static int desktopScale;
+
+    int32_t width = 0;  // the game's frame, which it always draws at the window's bottom left
     int32_t height = 0;
+    int32_t windowWidth = 0;  // the window around it: larger on a high-density screen or in full screen
+    int32_t windowHeight = 0;
+    int32_t screenWidth = 0;  // the desktop's mode at start, 0 when unknown
+    int32_t screenHeight = 0;
+    int32_t windowScale = 1;
+    bool fullScreen = false;
     int32_t bpp = 0;
     const SDL_VideoInfo* videoInfo = nullptr;  // owned by SDL
     Uint32 videoFlags = 0;

@@ -56,6 +56,10 @@ struct PointerKeep {
 };
 extern PointerKeep pointerKeep;
 
+// F11 or Alt+Enter seen by the drain; the frame loop switches the window
+// between full screen and its own size, and clears it.
+extern bool screenSwitchAsked;
+
 // What SDL says is true now, read at the end of each drain.
 struct InputFacts {
     bool inputFocus;
@@ -122,6 +126,8 @@ void temp_key_handler_up(SDL_keysym* keysym);
 void GameKey(int code, bool down);
 const int NO_KEY = -1;  // a key the table has no place for
 int keyByPlace(int sym, int walkPlace, bool placeKnown);  // the table's index for a key
+bool asksScreenSwitch(int sym, int mod);                   // F11, or Enter with Alt
+void switchScreenIfAsked();                                // between the drain and the movement step
 // The pointer keep's rules, free of SDL: each gives the state after one event.
 bool keepWanted(const PointerKeep& keep);
 PointerKeep keepAfterFocus(PointerKeep keep, Uint8 gain, Uint8 state);
@@ -137,6 +143,8 @@ void watchSdlKeyboardGrabs();                      // once, with the event filte
 void undoSdlKeyboardGrab();                        // after SDL's grab, and before it lets go
 void undoKeyboardGrabsSdlMadeAlone(bool focused);  // once a drain
 int walkLetterAt(Uint8 scancode);  // 'w', 'a', 's' or 'd' for the key in its US place, else 0
+int desktopScaleAsked();           // before the window opens: 2 where the desktop draws twice as large
+int desktopScaleFromResources(const char* resources);  // from X resources' Xft.dpi
 
 // ---- Game life cycle ----
 void GameStart();

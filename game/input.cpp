@@ -11,6 +11,9 @@ bool Keys[256];
 // Queue tally: counted in by the filter, out by the drain.
 EventTally eventTally;
 
+// Screen switch: asked by the drain, done and cleared by the frame loop.
+bool screenSwitchAsked = false;
+
 // Pointer keep: moved on by each event of the drain, settled from SDL's own
 // state at its end, and told to SDL on a change.
 PointerKeep pointerKeep;
@@ -323,10 +326,24 @@ int keyByPlace(int sym, int walkPlace, bool placeKnown) {
     return walkIndex(sym) >= 0 ? NO_KEY : sym;
 }
 
+bool asksScreenSwitch(int sym, int mod) {
+    return sym == SDLK_F11 || ((sym == SDLK_RETURN || sym == SDLK_KP_ENTER) && (mod & KMOD_ALT));
+}
+
+// SDL forgets every held key when it sets a mode, and so drops their
+// releases: the table is read back from SDL's state after the switch.
+void switchScreenIfAsked() {
+    if (!screenSwitchAsked || !newEngine) return;
+    screenSwitchAsked = false;
+    newEngine->setFullScreen(!newEngine->fullScreen);
+    temp_keys_from_sdl();
+}
+
 // True for Escape, which ends the program before anything else is taken.
 bool temp_key_handler_down(SDL_keysym* keysym) {
     int code = keyOf(*keysym);
     GameKey(code, true);
+    if (asksScreenSwitch(keysym->sym, keysym->mod)) screenSwitchAsked = true;
     if (keysym->sym == SDLK_ESCAPE) return true;
     pointerKeep = keepAfterKey(pointerKeep, code, true);
     applyKeep();

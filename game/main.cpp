@@ -2,6 +2,8 @@
 // and the two ways the program ends.
 #include "game.h"
 
+#include "../engine/vaskel_scale.h"
+
 #include <GL/gl.h>
 
 #include <cstdio>
@@ -30,6 +32,7 @@ void deleteEngine() {
 }  // namespace
 
 void temp_startup() {
+    VK_SK_Engine::desktopScale = desktopScaleAsked();
     newEngine = new VK_SK_Engine(true);
     newEngine->initGL(true);
     temp_watch_events();
@@ -54,6 +57,7 @@ void temp_frame() {
     int drained = temp_process_events();
     if (drained == QUIT_REQUESTED) temp_quit();
     if (drained == ESCAPE_PRESSED) temp_escape();
+    switchScreenIfAsked();
     GameKeyStep();
     temp_draw_screen();
     next_time += FRAME_MS;
@@ -84,6 +88,7 @@ unsigned retTime() {
 void temp_draw_screen() {
     temp_begin_frame();
     GameDraw();
+    if (newEngine) VK_ScaleFrameToWindow(newEngine->width, newEngine->height, newEngine->windowWidth, newEngine->windowHeight);
     SDL_GL_SwapBuffers();
 }
 

@@ -8,6 +8,11 @@ void watchSdlKeyboardGrabs() {}
 void undoSdlKeyboardGrab() {}
 void undoKeyboardGrabsSdlMadeAlone(bool) {}
 
+// Windows scales a window that does not say it is ready for high
+// densities, and the browser its canvas.
+int desktopScaleAsked() { return 1; }
+int desktopScaleFromResources(const char*) { return 1; }
+
 // Windows' scancodes (set 1). The browser's layer gives none: it names keys
 // by place already.
 int walkLetterAt(Uint8 scancode) {

@@ -20,6 +20,9 @@
 #include <SDL/SDL_syswm.h>
 #include <X11/Xlib.h>
 
+#include <cstdlib>
+#include <cstring>
+
 namespace {
 
 struct ClassicWindows {
@@ -101,6 +104,23 @@ int walkLetterAt(Uint8 scancode) {
         case 40: return 'd';
         default: return 0;
     }
+}
+
+// GNOME and KDE ask for a scale of 2 with Xft.dpi 192. Read on a
+// connection of its own, before SDL opens the window.
+int desktopScaleAsked() {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return 1;
+    int scale = desktopScaleFromResources(XResourceManagerString(display));
+    XCloseDisplay(display);
+    return scale;
+}
+
+int desktopScaleFromResources(const char* resources) {
+    const char* at = resources ? std::strstr(resources, "Xft.dpi:") : nullptr;
+    if (!at || (at != resources && at[-1] != '\n')) return 1;
+    double dpi = std::strtod(at + std::strlen("Xft.dpi:"), nullptr);
+    return dpi >= 192 && dpi < 96 * 16 ? int(dpi / 96) : 1;
 }
 
 void letFocusClicksThrough() {

@@ -164,6 +164,10 @@ void glOrtho(GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble) {}
 void glPixelStorei(GLenum, GLint) {}
 void glPopMatrix() {}
 void glPushMatrix() {}
+void glPushAttrib(GLbitfield) {}
+void glPopAttrib() {}
+void glTexEnvi(GLenum, GLenum, GLint) {}
+void glCopyTexSubImage2D(GLenum, GLint, GLint, GLint, GLint, GLint, GLsizei, GLsizei) {}
 void glShadeModel(GLenum) {}
 void glTexCoord2f(GLfloat, GLfloat) {}
 void glTexImage2D(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum, const GLvoid*) {}

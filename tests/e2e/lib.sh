@@ -149,7 +149,7 @@ start_xvfb() {
         # xwininfo disconnects) is refused. -r: no key auto-repeat, whose
         # synthetic release/press pairs can leave a held key's final
         # release looking like part of a repeat.
-        Xvfb ":$n" -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset -r \
+        Xvfb ":$n" -displayfd 5 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp -noreset -r \
             5>"$fdfile" >"$E2E_DIR/xvfb.log" 2>&1 &
         XVFB_PID=$!
         wait_until 20 _xvfb_settled || true
@@ -226,20 +226,20 @@ game_running() {
     [ -n "$state" ] && [ "$state" != Z ]
 }
 
-# wait_window [TIMEOUT_S]: waits until the game has a mapped 640x480
-# top-level window; sets GAME_WIN. SDL 1.2 sets no caption, so windows are
-# matched by the client's pid where the library sets _NET_WM_PID, else by
-# being the only viewable 640x480 child of the root (the X server is private).
+# wait_window [TIMEOUT_S]: waits until the game has a mapped top-level
+# window of GAME_SIZE (default 640x480); sets GAME_WIN. SDL 1.2 sets no
+# caption, so windows are matched by the client's pid where the library sets
+# _NET_WM_PID, else by being the only viewable child of the root of that
+# size (the X server is private).
 wait_window() {
     local deadline=$((SECONDS + ${1:-30}))
     local w
     while :; do
         game_running || fail "game exited before its window appeared"
         for w in $(xdotool search --onlyvisible --pid "$GAME_PID" 2>/dev/null) \
-                 $(xwininfo -root -children 2>/dev/null | awk '/ 640x480\+/ {print $1}'); do
+                 $(xwininfo -root -children 2>/dev/null | awk -v s=" ${GAME_SIZE:-640x480}+" 'index($0, s) {print $1}'); do
             if xwininfo -id "$w" 2>/dev/null | grep -q 'Map State: IsViewable' &&
-               xwininfo -id "$w" 2>/dev/null | grep -q 'Width: 640' &&
-               [ "$(xwininfo -id "$w" | awk '/Height:/ {print $2}')" = 480 ]; then
+               [ "$(xwininfo -id "$w" | awk '/Width:/ {w = $2} /Height:/ {print w "x" $2}')" = "${GAME_SIZE:-640x480}" ]; then
                 GAME_WIN=$((w))
                 return 0
             fi

@@ -78,6 +78,12 @@ void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) { rec("glViewport", {I(x
 void glMatrixMode(GLenum mode) { rec("glMatrixMode", {E(mode)}); matrixMode = mode; }
 void glLoadIdentity() { rec("glLoadIdentity", {}); }
 void glPushMatrix() { rec("glPushMatrix", {}); }
+void glPushAttrib(GLbitfield mask) { rec("glPushAttrib", {E(mask)}); }
+void glPopAttrib() { rec("glPopAttrib", {}); }
+void glTexEnvi(GLenum target, GLenum pname, GLint param) { rec("glTexEnvi", {E(target), E(pname), E(GLenum(param))}); }
+void glCopyTexSubImage2D(GLenum target, GLint level, GLint xo, GLint yo, GLint x, GLint y, GLsizei w, GLsizei h) {
+    rec("glCopyTexSubImage2D", {E(target), I(level), I(xo), I(yo), I(x), I(y), I(w), I(h)});
+}
 void glPopMatrix() { rec("glPopMatrix", {}); }
 void glTranslatef(GLfloat x, GLfloat y, GLfloat z) { rec("glTranslatef", {F(x), F(y), F(z)}); }
 void glOrtho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) {

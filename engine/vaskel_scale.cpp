@@ -1,0 +1,96 @@
+#include "vaskel_scale.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+
+VK_RECT VK_FitFrame(int frameW, int frameH, int windowW, int windowH) {
+    if (frameW <= 0 || frameH <= 0 || (windowW <= frameW && windowH <= frameH)) return {0, 0, frameW, frameH};
+    // Exact in integers: width by height, whichever side binds.
+    int w = windowW, h = int(int64_t(windowW) * frameH / frameW);
+    if (h > windowH) {
+        h = windowH;
+        w = int(int64_t(windowH) * frameW / frameH);
+    }
+    return {(windowW - w) / 2, (windowH - h) / 2, w, h};
+}
+
+int VK_WindowScale(int desktopScale, int frameW, int frameH, int screenW, int screenH) {
+    int scale = std::max(1, desktopScale);
+    while (scale > 1 && (frameW * scale > screenW || frameH * scale > screenH)) scale--;
+    return scale;
+}
+
+namespace {
+
+// GL 1.1 textures have sides that are powers of two.
+int powerOfTwoAtLeast(int n) {
+    int p = 1;
+    while (p < n) p *= 2;
+    return p;
+}
+
+GLuint copyTexture = 0;
+int copyW = 0, copyH = 0;
+
+void bindCopyTexture(int frameW, int frameH) {
+    if (!copyTexture) glGenTextures(1, &copyTexture);
+    glBindTexture(GL_TEXTURE_2D, copyTexture);
+    if (copyW >= frameW && copyH >= frameH) return;
+    copyW = powerOfTwoAtLeast(frameW);
+    copyH = powerOfTwoAtLeast(frameH);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, copyW, copyH, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+}
+
+void pushMatrix(GLenum mode) {
+    glMatrixMode(mode);
+    glPushMatrix();
+    glLoadIdentity();
+}
+
+void popMatrix(GLenum mode) {
+    glMatrixMode(mode);
+    glPopMatrix();
+}
+
+}  // namespace
+
+void VK_ScaleFrameToWindow(int frameW, int frameH, int windowW, int windowH) {
+    if (windowW == frameW && windowH == frameH) return;
+    VK_RECT to = VK_FitFrame(frameW, frameH, windowW, windowH);
+    // Every attribute group, and the three matrices, come back as they were:
+    // the next frame starts from the state this one left.
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    pushMatrix(GL_TEXTURE);
+    pushMatrix(GL_PROJECTION);
+    glOrtho(0, windowW, 0, windowH, -1, 1);
+    pushMatrix(GL_MODELVIEW);
+
+    glDisable(GL_SCISSOR_TEST);  // the copy and the clear must see the whole buffer
+    bindCopyTexture(frameW, frameH);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, frameW, frameH);
+    glViewport(0, 0, windowW, windowH);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+
+    for (GLenum cap : {GL_DEPTH_TEST, GL_LIGHTING, GL_FOG, GL_BLEND, GL_ALPHA_TEST, GL_CULL_FACE})
+        glDisable(cap);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    float s = float(frameW) / float(copyW), t = float(frameH) / float(copyH);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0), glVertex2f(float(to.x), float(to.y));
+    glTexCoord2f(s, 0), glVertex2f(float(to.x + to.w), float(to.y));
+    glTexCoord2f(s, t), glVertex2f(float(to.x + to.w), float(to.y + to.h));
+    glTexCoord2f(0, t), glVertex2f(float(to.x), float(to.y + to.h));
+    glEnd();
+
+    popMatrix(GL_MODELVIEW);
+    popMatrix(GL_PROJECTION);
+    popMatrix(GL_TEXTURE);
+    glPopAttrib();  // the matrix mode with it
+}

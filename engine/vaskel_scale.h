@@ -1,0 +1,25 @@
+#pragma once
+
+// The window around the game's fixed frame. The game always draws its frame
+// at the bottom left of the window, in its own size; a larger window (full
+// screen, or a high-density screen) shows it scaled up as far as it fits at
+// its own shape, centred on black, by one step of its own before the swap.
+
+struct VK_RECT {
+    int x, y, w, h;
+};
+
+// The largest rectangle of the frame's shape inside the window, centred
+// (bottom-left origin, as GL counts). The frame itself when the window is
+// no larger than it.
+VK_RECT VK_FitFrame(int frameW, int frameH, int windowW, int windowH);
+
+// The largest whole multiple of the frame that the desktop's scale asks for
+// and the screen holds; at least 1.
+int VK_WindowScale(int desktopScale, int frameW, int frameH, int screenW, int screenH);
+
+// Scales the frame drawn at the bottom left of the back buffer up to the
+// window. Does nothing, and makes no GL call, when the window is the frame.
+// Leaves every piece of GL state as it found it, bindings included. Its
+// texture is made at the first call and kept for the context's lifetime.
+void VK_ScaleFrameToWindow(int frameW, int frameH, int windowW, int windowH);
