@@ -81,12 +81,15 @@ void VK_ScaleFrameToWindow(int frameW, int frameH, int windowW, int windowH) {
         glDisable(cap);
     glEnable(GL_TEXTURE_2D);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    float s = float(frameW) / float(copyW), t = float(frameH) / float(copyH);
+    // Half a texel in from the frame's edges: GL 1.1's clamp would blend the
+    // border's black, and the texture's unused part, into the outer pixels.
+    float s0 = 0.5f / float(copyW), s1 = (float(frameW) - 0.5f) / float(copyW);
+    float t0 = 0.5f / float(copyH), t1 = (float(frameH) - 0.5f) / float(copyH);
     glBegin(GL_QUADS);
-    glTexCoord2f(0, 0), glVertex2f(float(to.x), float(to.y));
-    glTexCoord2f(s, 0), glVertex2f(float(to.x + to.w), float(to.y));
-    glTexCoord2f(s, t), glVertex2f(float(to.x + to.w), float(to.y + to.h));
-    glTexCoord2f(0, t), glVertex2f(float(to.x), float(to.y + to.h));
+    glTexCoord2f(s0, t0), glVertex2f(float(to.x), float(to.y));
+    glTexCoord2f(s1, t0), glVertex2f(float(to.x + to.w), float(to.y));
+    glTexCoord2f(s1, t1), glVertex2f(float(to.x + to.w), float(to.y + to.h));
+    glTexCoord2f(s0, t1), glVertex2f(float(to.x), float(to.y + to.h));
     glEnd();
 
     popMatrix(GL_MODELVIEW);

@@ -68,17 +68,19 @@ VK_SK_Engine::VK_SK_Engine(bool defaultSetup) {
 
 int VK_SK_Engine::desktopScale = 1;
 
-// Classic SDL keeps the context when only the size and the full-screen flag
-// change; sdl12-compat keeps it too but sets the viewport to the new window,
-// so the frame's own is put back.
+// Only the size changes, never SDL's flags: classic SDL keeps the context
+// then, where a new flag would make it anew on Windows. SDL 1.2's own full
+// screen would also take the keyboard and cover the desktop whatever the
+// focus; the window manager is asked to show the window full screen instead.
+// sdl12-compat sets the viewport to the new window: the frame's is put back.
 bool VK_SK_Engine::setFullScreen(bool on) {
     if (on == fullScreen || (on && screenWidth <= windowWidth && screenHeight <= windowHeight)) return false;
     int w = on ? screenWidth : width * windowScale, h = on ? screenHeight : height * windowScale;
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    SDL_Surface* screen = SDL_SetVideoMode(w, h, bpp, videoFlags | (on ? SDL_FULLSCREEN : 0));
+    SDL_Surface* screen = SDL_SetVideoMode(w, h, bpp, videoFlags);
     bool switched = screen != nullptr;
-    if (!switched) screen = SDL_SetVideoMode(windowWidth, windowHeight, bpp, videoFlags | (fullScreen ? SDL_FULLSCREEN : 0));
+    if (!switched) screen = SDL_SetVideoMode(windowWidth, windowHeight, bpp, videoFlags);
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
     if (screen) {
         windowWidth = screen->w;  // what SDL made, which the scaling fills

@@ -20,9 +20,11 @@ public:
     // Initial GL state and a 60-degree projection; the argument is unused.
     void initGL(bool unused);
 
-    // Full screen when on, the window otherwise: the screen's own mode, never
-    // a new one. GL state, textures and lists survive the switch. False, with
-    // the window as it was, when SDL refuses or the screen is no larger.
+    // The window the size of the screen when on, its own otherwise; the
+    // screen's mode is never changed, and the platform asks the window
+    // manager to show it full screen. GL state, textures and lists survive
+    // the switch. False, with the window as it was, when SDL refuses or the
+    // screen is no larger.
     bool setFullScreen(bool on);
 
     // Asked of the desktop before construction: how many times larger it

@@ -335,7 +335,9 @@ bool asksScreenSwitch(int sym, int mod) {
 void switchScreenIfAsked() {
     if (!screenSwitchAsked || !newEngine) return;
     screenSwitchAsked = false;
-    newEngine->setFullScreen(!newEngine->fullScreen);
+    bool on = !newEngine->fullScreen;
+    if (!on) showFullScreen(false);
+    if (newEngine->setFullScreen(on) && on) showFullScreen(true);
     temp_keys_from_sdl();
 }
 

@@ -8,6 +8,8 @@ void watchSdlKeyboardGrabs() {}
 void undoSdlKeyboardGrab() {}
 void undoKeyboardGrabsSdlMadeAlone(bool) {}
 
+void showFullScreen(bool) {}
+
 // Windows scales a window that does not say it is ready for high
 // densities, and the browser its canvas.
 int desktopScaleAsked() { return 1; }

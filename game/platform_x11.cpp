@@ -106,6 +106,28 @@ int walkLetterAt(Uint8 scancode) {
     }
 }
 
+// The window manager's own full screen (EWMH), which leaves Alt+Tab and
+// the desktop to it. Asked of the window it manages: classic SDL's outer
+// window, sdl12-compat's only one.
+void showFullScreen(bool on) {
+    SDL_SysWMinfo info{};
+    SDL_VERSION(&info.version);
+    if (SDL_GetWMInfo(&info) != 1 || info.subsystem != SDL_SYSWM_X11 || !info.info.x11.display) return;
+    Display* display = info.info.x11.display;
+    if (info.info.x11.lock_func) info.info.x11.lock_func();
+    XEvent ask{};
+    ask.xclient.type = ClientMessage;
+    ask.xclient.window = info.info.x11.wmwindow ? info.info.x11.wmwindow : info.info.x11.window;
+    ask.xclient.message_type = XInternAtom(display, "_NET_WM_STATE", False);
+    ask.xclient.format = 32;
+    ask.xclient.data.l[0] = on ? 1 : 0;  // add, remove
+    ask.xclient.data.l[1] = long(XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False));
+    ask.xclient.data.l[3] = 1;  // from a normal application
+    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &ask);
+    XFlush(display);
+    if (info.info.x11.unlock_func) info.info.x11.unlock_func();
+}
+
 // GNOME and KDE ask for a scale of 2 with Xft.dpi 192. Read on a
 // connection of its own, before SDL opens the window.
 int desktopScaleAsked() {
