@@ -33,14 +33,17 @@ int powerOfTwoAtLeast(int n) {
 GLuint copyTexture = 0;
 int copyW = 0, copyH = 0;
 
-void bindCopyTexture(int frameW, int frameH) {
+// A whole multiple is the frame's pixels repeated, exactly and at less than
+// half the cost on llvmpipe; other scales are filtered.
+void bindCopyTexture(int frameW, int frameH, bool wholeMultiple) {
     if (!copyTexture) glGenTextures(1, &copyTexture);
     glBindTexture(GL_TEXTURE_2D, copyTexture);
+    GLint filter = wholeMultiple ? GL_NEAREST : GL_LINEAR;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
     if (copyW >= frameW && copyH >= frameH) return;
     copyW = powerOfTwoAtLeast(frameW);
     copyH = powerOfTwoAtLeast(frameH);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, copyW, copyH, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
@@ -71,7 +74,7 @@ void VK_ScaleFrameToWindow(int frameW, int frameH, int windowW, int windowH) {
     pushMatrix(GL_MODELVIEW);
 
     glDisable(GL_SCISSOR_TEST);  // the copy and the clear must see the whole buffer
-    bindCopyTexture(frameW, frameH);
+    bindCopyTexture(frameW, frameH, to.w % frameW == 0 && to.w / frameW == to.h / frameH);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, frameW, frameH);
     glViewport(0, 0, windowW, windowH);
     glClearColor(0, 0, 0, 1);

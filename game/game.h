@@ -143,6 +143,7 @@ void watchSdlKeyboardGrabs();                      // once, with the event filte
 void undoSdlKeyboardGrab();                        // after SDL's grab, and before it lets go
 void undoKeyboardGrabsSdlMadeAlone(bool focused);  // once a drain
 int walkLetterAt(Uint8 scancode);  // 'w', 'a', 's' or 'd' for the key in its US place, else 0
+bool fullScreenShownHere();        // whether showFullScreen can
 void showFullScreen(bool on);      // asks the window manager, around the engine's resize
 int desktopScaleAsked();           // before the window opens: 2 where the desktop draws twice as large
 int desktopScaleFromResources(const char* resources);  // from X resources' Xft.dpi

@@ -335,6 +335,7 @@ bool asksScreenSwitch(int sym, int mod) {
 void switchScreenIfAsked() {
     if (!screenSwitchAsked || !newEngine) return;
     screenSwitchAsked = false;
+    if (!fullScreenShownHere()) return;
     bool on = !newEngine->fullScreen;
     if (!on) showFullScreen(false);
     if (newEngine->setFullScreen(on) && on) showFullScreen(true);

@@ -8,6 +8,9 @@ void watchSdlKeyboardGrabs() {}
 void undoSdlKeyboardGrab() {}
 void undoKeyboardGrabsSdlMadeAlone(bool) {}
 
+// Not yet on Windows: a window the size of the screen would keep its frame.
+// The browser has its own full screen.
+bool fullScreenShownHere() { return false; }
 void showFullScreen(bool) {}
 
 // Windows scales a window that does not say it is ready for high

@@ -109,6 +109,8 @@ int walkLetterAt(Uint8 scancode) {
 // The window manager's own full screen (EWMH), which leaves Alt+Tab and
 // the desktop to it. Asked of the window it manages: classic SDL's outer
 // window, sdl12-compat's only one.
+bool fullScreenShownHere() { return true; }
+
 void showFullScreen(bool on) {
     SDL_SysWMinfo info{};
     SDL_VERSION(&info.version);

@@ -13,6 +13,7 @@
 // thread alone) with median, 95th percentile and maximum, wall time per frame
 // and peak resident memory. Under callgrind only the measured frames are
 // collected (client requests), so tools/bench can split their cost by object.
+#include "engine/vaskel_scale.h"
 #include "game/game.h"
 
 #include <GL/gl.h>
@@ -169,6 +170,29 @@ Run runFrames(Mode mode, int frames, bool measured) {
     return r;
 }
 
+// The game's frame up to the swap, then the scaling step alone, each
+// finished before the clocks are read.
+Run runScaling(int frames) {
+    resetPlayer();
+    Run r;
+    for (int i = 0; i < frames; i++) {
+        scriptInput(i);
+        GameKeyStep();
+        temp_begin_frame();
+        GameDraw();
+        glFinish();
+        double c0 = seconds(CLOCK_PROCESS_CPUTIME_ID), t0 = seconds(CLOCK_THREAD_CPUTIME_ID),
+               w0 = seconds(CLOCK_MONOTONIC);
+        VK_ScaleFrameToWindow(newEngine->width, newEngine->height, newEngine->windowWidth, newEngine->windowHeight);
+        glFinish();
+        r.cpu.push_back(seconds(CLOCK_PROCESS_CPUTIME_ID) - c0);
+        r.thread.push_back(seconds(CLOCK_THREAD_CPUTIME_ID) - t0);
+        r.wall.push_back(seconds(CLOCK_MONOTONIC) - w0);
+        SDL_GL_SwapBuffers();
+    }
+    return r;
+}
+
 // One frame from a fixed pose, read back, so the modes can be compared.
 std::vector<unsigned char> snapshot(Mode mode) {
     resetPlayer();
@@ -279,6 +303,21 @@ int main(int argc, char** argv) {
             std::printf("same picture: %s vs immediate: %zu of %d pixels differ, by at most %d of 255\n",
                         kModeNames[k], differ, 640 * 480, maxDiff);
         }
+    }
+    // Full screen: the game's frame with the scaling step, and the step alone.
+    if (only <= 0 && newEngine->setFullScreen(true)) {
+        runFrames(Mode::Immediate, 10, false);
+        Run whole = runFrames(Mode::Immediate, frames, false);
+        Run step = runScaling(frames);
+        std::printf("full screen %dx%d, immediate (per frame)\n", newEngine->windowWidth, newEngine->windowHeight);
+        printRow("CPU, whole process", stats(whole.cpu));
+        printRow("wall clock", stats(whole.wall));
+        std::printf("scaling step alone (per frame)\n");
+        printRow("CPU, whole process", stats(step.cpu));
+        printRow("CPU, main thread", stats(step.thread));
+        printRow("wall clock", stats(step.wall));
+        std::printf("scaling step share of the full-screen frame's CPU: %.1f %% (medians)\n",
+                    100 * stats(step.cpu).median / stats(whole.cpu).median);
     }
     std::fflush(stdout);
     // Like the game, leave without tearing the world down.

@@ -1,6 +1,8 @@
 #include "expected_calls.h"
 #include "../fake/fake.h"
+#include "engine/vaskel_scale.h"
 #include "engine/vaskel_sk.h"
+#include "game/game.h"
 #include "scratch_dir.h"
 
 #include <cstdlib>
@@ -102,4 +104,17 @@ TEST_F(Engine, InitGLSetsStateAndSixtyDegreeProjection) {
                                     "glMatrixMode(GL_PROJECTION)", "glLoadIdentity()",
                                     "gluPerspective(60, 1.3333333730697632, 1, 1000)", "glMatrixMode(GL_MODELVIEW)",
                                     "glLoadIdentity()"}));
+}
+
+// The window around the frame: the largest 4:3 fit, centred; a scale the
+// screen can hold; and what asks for either.
+TEST(WindowAroundTheFrame, FitsScalesAndIsAskedFor) {
+    EXPECT_EQ(VK_FitFrame(640, 480, 1920, 1080).x, 240);
+    EXPECT_EQ(VK_FitFrame(640, 480, 1920, 1080).w, 1440);
+    EXPECT_EQ(VK_FitFrame(640, 480, 1080, 1920).y, 555);  // portrait: bars above and below
+    EXPECT_EQ(VK_WindowScale(3, 640, 480, 1920, 1080), 2);
+    EXPECT_EQ(desktopScaleFromResources("Xft.antialias:\t1\nXft.dpi:\t192\n"), 2);
+    EXPECT_EQ(desktopScaleFromResources("Xft.dpi:\t144\n"), 1);
+    EXPECT_TRUE(asksScreenSwitch(SDLK_RETURN, KMOD_LALT));
+    EXPECT_FALSE(asksScreenSwitch(SDLK_RETURN, KMOD_NONE));
 }
