@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cstdint>
 
 VK_RECT VK_FitFrame(int frameW, int frameH, int windowW, int windowH) {
     if (frameW <= 0 || frameH <= 0 || (windowW <= frameW && windowH <= frameH)) return {0, 0, frameW, frameH};

@@ -100,7 +100,9 @@ typedef enum {
     SDLK_DOWN = 274,
     SDLK_RIGHT = 275,
     SDLK_LEFT = 276,
+    SDLK_KP_ENTER = 271,
     SDLK_F1 = 282,
+    SDLK_F11 = 292,
     SDLK_F12 = 293,
     SDLK_RSHIFT = 303,
     SDLK_LSHIFT = 304,
@@ -115,7 +117,8 @@ typedef enum {
     SDLK_LAST = 323
 } SDLKey;
 
-typedef enum { KMOD_NONE = 0 } SDLMod;
+typedef enum { KMOD_NONE = 0, KMOD_LALT = 0x0100, KMOD_RALT = 0x0200 } SDLMod;
+#define KMOD_ALT (KMOD_LALT | KMOD_RALT)
 
 typedef struct SDL_keysym {
     Uint8 scancode;
