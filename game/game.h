@@ -136,8 +136,9 @@ PointerKeep keepAfterKey(PointerKeep keep, int code, bool down);
 PointerKeep keepAfterClick(PointerKeep keep);
 PointerKeep keepSettled(PointerKeep keep, const InputFacts& now);
 // What SDL 1.2 leaves undone: one unit per platform (platform_x11.cpp,
-// platform_other.cpp). Focus clicks dropped by sdl12-compat, classic
-// SDL's keyboard grab, which KWin mistakes, and where the walk keys are.
+// platform_windows.cpp, platform_web.cpp). Focus clicks dropped by
+// sdl12-compat, classic SDL's keyboard grab, which KWin mistakes, where the
+// walk keys are, full screen and the desktop's scale.
 void letFocusClicksThrough();                      // once, with the event filter
 void watchSdlKeyboardGrabs();                      // once, with the event filter
 void undoSdlKeyboardGrab();                        // after SDL's grab, and before it lets go

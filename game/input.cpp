@@ -331,7 +331,9 @@ bool asksScreenSwitch(int sym, int mod) {
 }
 
 // SDL forgets every held key when it sets a mode, and so drops their
-// releases: the table is read back from SDL's state after the switch.
+// releases: the table is read back from SDL's state after the switch. The
+// window moves under the pointer, which is no turn: the keep starts again
+// at the next motion, which turns nothing.
 void switchScreenIfAsked() {
     if (!screenSwitchAsked || !newEngine) return;
     screenSwitchAsked = false;
@@ -340,6 +342,8 @@ void switchScreenIfAsked() {
     if (!on) showFullScreen(false);
     if (newEngine->setFullScreen(on) && on) showFullScreen(true);
     temp_keys_from_sdl();
+    pointerKeep.movedOver = false;
+    applyKeep();
 }
 
 // True for Escape, which ends the program before anything else is taken.

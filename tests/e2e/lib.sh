@@ -363,6 +363,16 @@ dump_rgb() {
         NR > 1 { gsub(/[(),:]/, " "); print $1 + ox, $2 + oy, $3, $4, $5 }'
 }
 
+# window_is WxH: the game's window has that size.
+window_is() { [ "$(xwininfo -id "$GAME_WIN" | awk '/Width:/ {w = $2} /Height:/ {print w "x" $2}')" = "$1" ]; }
+# scaled_like SMALL BIG: BIG scaled down to SMALL's size shows SMALL's
+# picture: a mean of 6 levels apart at most, and 3 % of pixels off by more than 48.
+scaled_like() {
+    convert "$2" -resize "$(identify -format %wx%h "$1")!" "$2.small.png"
+    read -r mean share _ < <(picture_difference "$1" "$2.small.png" 48)
+    note "$(basename "$2") against $(basename "$1"): mean $mean levels, $share of pixels off by more than 48"
+    awk -v m="$mean" -v s="$share" 'BEGIN { exit !(m <= 6 && s <= 0.03) }'
+}
 # picture_difference A B [THRESHOLD [WxH+X+Y]] -> "MEAN SHARE COUNT" (picdiff).
 picture_difference() { "$_E2E_HERE/picdiff" "$@"; }
 

@@ -22,7 +22,7 @@ from gi.repository import Gio, GLib
 
 BUS = "org.gnome.Mutter.RemoteDesktop"
 BTN_LEFT = 0x110
-KEYSYMS = {"Shift_L": 0xFFE1, "Alt_L": 0xFFE9, "Tab": 0xFF09, "Escape": 0xFF1B, "w": 0x77}
+KEYSYMS = {"Shift_L": 0xFFE1, "Alt_L": 0xFFE9, "Tab": 0xFF09, "Escape": 0xFF1B, "F11": 0xFFC8, "w": 0x77}
 
 
 def call(bus, path, method, args=None):

@@ -15,6 +15,9 @@
 #   away     Alt+Tab switches away on the first press and frees the pointer;
 #   back     Alt+Tab back and a move over the game keeps the pointer again;
 #   turn     turning at 13 px steps keeps the pointer inside and turns;
+#   full     (mutter) F11 covers the screen with the windowed picture
+#            scaled; Alt+Tab leaves it and comes back; F11 again brings
+#            back 640x480;
 #   escape   Escape ends the game with status 0.
 # Xwayland knows where the pointer is only over its own windows, so two
 # other windows stand either side of the game, where the sweeps end.
@@ -42,7 +45,7 @@ run_under() {
     mkdir -m 700 "$XDG_RUNTIME_DIR"
     case $1 in
         mutter)
-            VASKEL_IN_COMPOSITOR=$result VASKEL_INPUT="/usr/bin/python3 $_E2E_HERE/mutter_input.py" \
+            VASKEL_IN_COMPOSITOR=$result VASKEL_FULL_SCREEN=1 VASKEL_INPUT="/usr/bin/python3 $_E2E_HERE/mutter_input.py" \
                 dbus-run-session -- mutter --headless --wayland --virtual-monitor 1024x768 \
                 --wayland-display "vaskel-$$" -- bash "$0" >"$log" 2>&1 || true ;;
         kwin)
@@ -181,6 +184,22 @@ turn_kept() {
     done
 }
 
+full_screen() {
+    _active "$GAME_WIN" || click 512 384
+    wait_settled "$E2E_DIR/windowed.png"
+    input key:F11:1 key:F11:0
+    wait_until 20 window_is 1024x768 || { note "F11 did not cover the screen"; return 1; }
+    wait_still "$E2E_DIR/full.png"  # Xwayland shows no root window; sdl12-compat's is the one
+    scaled_like "$E2E_DIR/windowed.png" "$E2E_DIR/full.png" || { note "the full-screen picture differs"; return 1; }
+    alt_tab
+    _left() { ! _active "$GAME_WIN"; }
+    wait_until 20 _left || { note "one Alt+Tab left the full-screen game active"; return 1; }
+    alt_tab
+    wait_until 20 _active "$GAME_WIN" || { note "Alt+Tab did not come back to the full-screen game"; return 1; }
+    input key:F11:1 key:F11:0
+    wait_until 20 window_is 640x480 || { note "F11 again did not bring back 640x480"; return 1; }
+}
+
 check sweep sweep_unmoved
 check away away_first_press
 check back back_kept
@@ -192,6 +211,7 @@ if [ "${VASKEL_SDL:-classic}" = classic ] && [ -z "${VASKEL_CLASSIC_TURN:-}" ]; 
 else
     check turn turn_kept
 fi
+[ -n "${VASKEL_FULL_SCREEN:-}" ] && check full full_screen
 _active "$GAME_WIN" || click 512 384
 input key:Escape:1 key:Escape:0
 wait_game_exit 30

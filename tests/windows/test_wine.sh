@@ -6,7 +6,8 @@
 # files hold what the Linux build writes, with CRLF line ends; the settled
 # view matches the Linux build's; on a French X layout, which Wine follows,
 # the key in the W place (there z) walks; the mouse turns, and keeps turning
-# at every mouse speed with the pointer kept in the window; Escape and a
+# at every mouse speed with the pointer kept in the window; F11 shows the
+# same picture over the whole screen, and F11 again the window; Escape and a
 # window close each end the game with status 0; without textures/ it still
 # runs and logs the failures; a stale SK_ENGINE.TXT is the engine log itself
 # (one file by the file system), cleared at start; both .exe and .dll keep
@@ -119,6 +120,14 @@ mousemove_window 320 240
 mousemove_window 420 240
 wait_until 20 changed || fail "moving the mouse did not turn the view under Wine"
 turn_sweep
+# F11: the frameless window over the 4:3 screen, the same picture; and back.
+wait_still "$E2E_DIR/before.png"
+key F11
+wait_until 20 window_is 1024x768 || fail "F11 did not cover the screen under Wine"
+GAME_WIN=root wait_still "$E2E_DIR/full.png"
+scaled_like "$E2E_DIR/before.png" "$E2E_DIR/full.png" || fail "the full-screen picture under Wine differs"
+key F11
+wait_until 20 window_is 640x480 || fail "F11 again did not bring back 640x480 under Wine"
 key Escape
 wait_game_exit 30
 assert_eq 0 "$GAME_STATUS" "exit status after Escape under Wine"

@@ -1,0 +1,62 @@
+// What SDL 1.2 leaves undone on Windows. SDL does all of the keep there.
+#include "game.h"
+
+#include <SDL/SDL_syswm.h>
+#include <windows.h>
+
+void letFocusClicksThrough() {}
+void watchSdlKeyboardGrabs() {}
+void undoSdlKeyboardGrab() {}
+void undoKeyboardGrabsSdlMadeAlone(bool) {}
+
+namespace {
+
+HWND gameWindow() {
+    SDL_SysWMinfo info{};
+    SDL_VERSION(&info.version);
+    return SDL_GetWMInfo(&info) == 1 ? info.window : nullptr;
+}
+
+// The framed window's style and place, kept while full screen.
+LONG_PTR framedStyle = 0;
+RECT framedPlace{};
+
+}  // namespace
+
+// Full screen is the window without its frame over the whole monitor, as
+// Windows' own borderless full screen: SDL's would make a new GL context.
+bool fullScreenShownHere() { return true; }
+
+void showFullScreen(bool on) {
+    HWND window = gameWindow();
+    if (!window) return;
+    if (on) {
+        framedStyle = GetWindowLongPtr(window, GWL_STYLE);
+        GetWindowRect(window, &framedPlace);
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfo(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+        const RECT& r = monitor.rcMonitor;
+        SetWindowLongPtr(window, GWL_STYLE, (framedStyle & ~LONG_PTR(WS_OVERLAPPEDWINDOW)) | WS_POPUP);
+        SetWindowPos(window, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_FRAMECHANGED);
+    } else if (framedStyle) {
+        SetWindowLongPtr(window, GWL_STYLE, framedStyle);
+        SetWindowPos(window, nullptr, framedPlace.left, framedPlace.top, framedPlace.right - framedPlace.left,
+                     framedPlace.bottom - framedPlace.top, SWP_FRAMECHANGED | SWP_NOZORDER);
+    }
+}
+
+// Windows scales a window that does not say it is ready for high densities.
+int desktopScaleAsked() { return 1; }
+int desktopScaleFromResources(const char*) { return 1; }
+
+// Windows' scancodes (set 1).
+int walkLetterAt(Uint8 scancode) {
+    switch (scancode) {
+        case 0x11: return 'w';
+        case 0x1e: return 'a';
+        case 0x1f: return 's';
+        case 0x20: return 'd';
+        default: return 0;
+    }
+}
