@@ -97,10 +97,15 @@ void SDL_GL_SwapBuffers(void) {
         clock_gettime(CLOCK_MONOTONIC, &t);
         char line[64];
         int n = snprintf(line, sizeof line, "%lu %.1f\n", frames, t.tv_sec * 1e3 + t.tv_nsec / 1e6);
-        int fd = open(count, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        /* Written aside and renamed, as the frames are: a reader racing an
+           emptied file on a busy machine found no count at all. */
+        char part[4096];
+        snprintf(part, sizeof part, "%s.part", count);
+        int fd = open(part, O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd >= 0) {
             if (write(fd, line, (size_t)n) < 0) { /* a lost sample only */ }
             close(fd);
+            rename(part, count);
         }
     }
     real();
