@@ -147,7 +147,7 @@ int walkLetterAt(Uint8 scancode);  // 'w', 'a', 's' or 'd' for the key in its US
 bool fullScreenShownHere();        // whether showFullScreen can
 void showFullScreen(bool on);      // asks the window manager, around the engine's resize
 int desktopScaleAsked();           // before the window opens: 2 where the desktop draws twice as large
-int desktopScaleFromResources(const char* resources);  // from X resources' Xft.dpi
+int desktopScaleFromResources(const char* resources);  // X11 only: from X resources' Xft.dpi
 
 // ---- Game life cycle ----
 void GameStart();

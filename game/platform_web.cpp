@@ -10,5 +10,4 @@ void undoKeyboardGrabsSdlMadeAlone(bool) {}
 bool fullScreenShownHere() { return false; }
 void showFullScreen(bool) {}
 int desktopScaleAsked() { return 1; }
-int desktopScaleFromResources(const char*) { return 1; }
 int walkLetterAt(Uint8) { return 0; }

@@ -48,7 +48,6 @@ void showFullScreen(bool on) {
 
 // Windows scales a window that does not say it is ready for high densities.
 int desktopScaleAsked() { return 1; }
-int desktopScaleFromResources(const char*) { return 1; }
 
 // Windows' scancodes (set 1).
 int walkLetterAt(Uint8 scancode) {
