@@ -326,11 +326,28 @@ int SDL_PeepEvents(SDL_Event* events, int numevents, SDL_eventaction action, Uin
 
 Uint32 SDL_GetTicks(void) { return gClock.ticks32(emscripten_get_now()); }
 
+// Resumes at the first of the display's frames at or after `until` (page
+// clock, ms), so the frame drawn next is shown at that refresh with no
+// extra presentation. A timer stands in where a page gets no display
+// frames, so the game never stalls on them.
+EM_ASYNC_JS(void, waitForDisplayFrame, (double until), {
+    await new Promise(function(resolve) {
+        var asked = 0, timer = setTimeout(done, Math.max(0, until - performance.now()) + 100);
+        function done() { clearTimeout(timer); cancelAnimationFrame(asked); resolve(); }
+        function frame() { if (performance.now() >= until) done(); else asked = requestAnimationFrame(frame); }
+        asked = requestAnimationFrame(frame);
+    });
+});
+
 // Every sleep hands control back to the browser: that is when it shows the
-// frame and delivers input. While the page is hidden or its context lost
-// the game waits here: its clock stands still, and it resumes where it was.
+// frame and delivers input. A game behind its schedule only yields, to
+// catch up at once. While the page is hidden or its context lost the game
+// waits here: its clock stands still, and it resumes where it was.
 void SDL_Delay(Uint32 ms) {
-    emscripten_sleep(ms);
+    if (ms > 0)
+        waitForDisplayFrame(emscripten_get_now() + ms);
+    else
+        emscripten_sleep(0);
     while (gClock.hidden()) emscripten_sleep(100);
     if (gRestorePending && gContext) {
         gRestorePending = false;

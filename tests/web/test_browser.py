@@ -253,7 +253,7 @@ class TabsAndKeys(unittest.TestCase):
             b.wait_frames(100)
             ActionChains(d).key_down("w").perform()
             b.wait_frames(b.state()["frames"] + 3)
-            clock = "return window.vaskel.clock;"
+            clock = "return Object.assign({frames: window.vaskel.frames}, window.vaskel.clock);"
             before = d.execute_script(clock)
             d.switch_to.new_window("tab")
             ActionChains(d).key_up("w").perform()  # heard by the other tab only
@@ -269,6 +269,10 @@ class TabsAndKeys(unittest.TestCase):
             after = d.execute_script(clock)
             stood = (after["wall"] - before["wall"]) - (after["ticks"] - before["ticks"])
             self.assertGreater(stood, 2500, "the game's clock ran on through a 5 s absence: stood %d ms" % stood)
+            # Shown on the display's frames, still never more than one game
+            # frame per 30 ms of its clock.
+            frames, ticks = after["frames"] - before["frames"], after["ticks"] - before["ticks"]
+            self.assertLessEqual(frames, ticks // 30 + 1, "%d frames in %d ms of the game's clock" % (frames, ticks))
 
             prevented = d.execute_script("""
                 return arguments[0].map(([code, mods]) => !window.dispatchEvent(new KeyboardEvent('keydown',
