@@ -181,8 +181,12 @@ void addSegment(std::vector<Segment>& out, GLuint texture, uint32_t first, uint3
 
 }  // namespace
 
+bool BatchCache::isRun(size_t count, const std::vector<GLuint>& quadTextures) const {
+    return !source_.empty() && count == source_.size() && quadTextures == sourceTextures_;
+}
+
 bool BatchCache::matches(const std::vector<Vertex>& v, size_t same, const std::vector<GLuint>& quadTextures) const {
-    if (source_.empty() || v.size() != source_.size() || quadTextures != sourceTextures_) return false;
+    if (!isRun(v.size(), quadTextures)) return false;
     same = std::min(same, v.size());
     return std::memcmp(v.data() + same, source_.data() + same, (v.size() - same) * sizeof(Vertex)) == 0;
 }

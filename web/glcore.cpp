@@ -220,7 +220,22 @@ void Context::begin(GLenum mode) {
     if (inBegin_) return;
     inBegin_ = true;
     beginMode_ = mode;
-    beginFirst_ = uint32_t(verts_.size());
+    beginFirst_ = uint32_t(pending());
+}
+
+// While the run is the cached one vertex for vertex, nothing is stored:
+// copying the floor's 4.7 MB a frame cost the page more than comparing it.
+size_t Context::pending() const { return verts_.empty() ? sameAsCached_ : verts_.size(); }
+
+void Context::storeRun() {
+    if (!verts_.empty() || sameAsCached_ == 0) return;
+    const std::vector<Vertex>& cached = cache_.source();
+    verts_.assign(cached.begin(), cached.begin() + std::ptrdiff_t(sameAsCached_));
+}
+
+void Context::truncateRun(size_t n) {
+    if (!verts_.empty()) verts_.resize(n);
+    sameAsCached_ = std::min(sameAsCached_, n);
 }
 
 void Context::vertex(float x, float y, float z) {
@@ -233,8 +248,14 @@ void Context::vertex(float x, float y, float z) {
     // Compared with the cached run while it is at hand: a second pass over
     // the floor's 4.7 MB a frame took a quarter of the page's own time.
     const std::vector<Vertex>& cached = cache_.source();
-    size_t n = verts_.size();
-    if (n == sameAsCached_ && n < cached.size() && sameVertex(v, cached[n])) sameAsCached_++;
+    size_t n = pending();
+    bool same = n == sameAsCached_ && n < cached.size() && sameVertex(v, cached[n]);
+    if (same && verts_.empty()) {
+        sameAsCached_++;
+        return;
+    }
+    storeRun();
+    if (same) sameAsCached_++;
     verts_.push_back(v);
 }
 
@@ -361,7 +382,7 @@ void Context::run(const Command& c) {
 void Context::endPrimitive() {
     if (!inBegin_) return;
     inBegin_ = false;
-    uint32_t count = uint32_t(verts_.size()) - beginFirst_;
+    uint32_t count = uint32_t(pending()) - beginFirst_;
     switch (beginMode_) {
         case GL_QUADS: count -= count % 4; break;
         case GL_TRIANGLES: count -= count % 3; break;
@@ -375,8 +396,7 @@ void Context::endPrimitive() {
         case GL_POINTS: break;
         default: count = 0; break;
     }
-    verts_.resize(beginFirst_ + count);
-    sameAsCached_ = std::min(sameAsCached_, verts_.size());
+    truncateRun(beginFirst_ + count);
     if (count == 0) return;
     bool joinable = beginMode_ == GL_QUADS || beginMode_ == GL_TRIANGLES || beginMode_ == GL_LINES ||
                     beginMode_ == GL_POINTS;
@@ -451,6 +471,7 @@ void Context::drawPending() {
 }
 
 void Context::drawStream() {
+    storeRun();
     scratch_.clear();
     segs_.clear();
     for (const Piece& p : pieces_) {
@@ -495,7 +516,9 @@ void Context::drawStream() {
 void Context::drawCached() {
     quadTex_.clear();
     for (const Piece& p : pieces_) quadTex_.insert(quadTex_.end(), p.count / 4, p.texture);
-    if (!cache_.matches(verts_, sameAsCached_, quadTex_)) {
+    bool cached = verts_.empty() ? cache_.isRun(sameAsCached_, quadTex_) : cache_.matches(verts_, sameAsCached_, quadTex_);
+    if (!cached) {
+        storeRun();
         cache_.build(verts_, quadTex_);
         backend_->uploadBatch(cache_.vertices().data(), cache_.vertices().size(), cache_.indices().data(),
                               cache_.indices().size());

@@ -132,6 +132,9 @@ public:
     // Whether v (of which the first `same` are known to equal the cached
     // run's) and its quads' textures are the cached run.
     bool matches(const std::vector<Vertex>& v, size_t same, const std::vector<GLuint>& quadTextures) const;
+    // Whether a run of `count` vertices, each equal to the cached run's,
+    // with these quads' textures, is the cached run.
+    bool isRun(size_t count, const std::vector<GLuint>& quadTextures) const;
     const std::vector<Vertex>& source() const { return source_; }
     // Afterwards vertices() and indices() are what the backend must hold.
     void build(const std::vector<Vertex>& v, const std::vector<GLuint>& quadTextures);
@@ -235,6 +238,9 @@ private:
     Mat4& current() { return stack().back(); }
     void changeMatrix(const Mat4& m, bool replace);
     void endPrimitive();
+    size_t pending() const;
+    void storeRun();
+    void truncateRun(size_t n);
     bool cacheable() const;
     Uniforms uniforms() const;
     void drawPending();
@@ -296,8 +302,10 @@ private:
     bool inBegin_ = false;
     GLenum beginMode_ = 0;
     uint32_t beginFirst_ = 0;
+    // The run's vertices; empty while every one so far equals the cached
+    // run's, which then counts them.
     std::vector<Vertex> verts_;
-    size_t sameAsCached_ = 0;  // leading vertices of verts_ equal to the cached run's
+    size_t sameAsCached_ = 0;  // leading vertices of the run equal to the cached run's
     std::vector<Piece> pieces_;
     std::vector<GLuint> quadTex_;
     std::vector<uint32_t> scratch_;

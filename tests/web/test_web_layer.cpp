@@ -222,6 +222,22 @@ TEST_F(WebLayer, FloorIsCachedOnceAndDrawsOnlyFacesTheEyeCanSee) {
     floorGrid(1);
     ctx.swap();
     EXPECT_EQ(2, rec.uploads);
+
+    // The grid and one cube more: equal to the cached run until it goes
+    // past it, then uploaded whole, as a context new to it uploads it.
+    frame(0, 30, 30);
+    Recorder freshRec;
+    vkw::Context fresh{&freshRec};
+    for (vkw::Context* c : {&ctx, &fresh}) {
+        vkw::setContext(c);
+        camera(0, 1.3, 0, 0, 0, -1);
+        floorGrid(side);
+        cube(40, 0, 0, 1);
+        c->swap();
+    }
+    vkw::setContext(&ctx);
+    ASSERT_EQ(freshRec.batchVerts.size(), rec.batchVerts.size());
+    EXPECT_EQ(0, std::memcmp(freshRec.batchVerts.data(), rec.batchVerts.data(), rec.batchVerts.size() * sizeof(Vertex)));
 }
 
 namespace {
