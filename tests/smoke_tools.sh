@@ -70,6 +70,7 @@ smoke bench 900 env BENCH_CALLGRIND_FRAMES=1 tools/bench 5
 smoke soak 300 env SOAK_WARMUP=4 SOAK_INTERVAL=2 SOAK_TOLERANCE_KB=1048576 tools/soak 10s
 smoke run-demo 600 env -u DISPLAY tools/run-demo  # with no display: the tour
 smoke bench-web 900 tools/bench-web 2
+smoke bench-web-layer 300 tools/bench-web-layer 2
 smoke run-web 600 bash -c serve_web
 smoke run-windows 600 bash -c 'set -euo pipefail; play_windows'
 [ ${#failed[@]} -eq 0 ] || { echo "smoke: failed: ${failed[*]}"; exit 1; }

@@ -211,8 +211,8 @@ void Context::setCap(GLenum cap, bool on) {
     if (passOn) backend_->capability(cap, on);
     // While colour material is on, the material follows the current colour.
     if (cap == GL_COLOR_MATERIAL && on) {
-        copy4(materialAmbient_, color_);
-        copy4(materialDiffuse_, color_);
+        copy4(materialAmbient_, current_.col);
+        copy4(materialDiffuse_, current_.col);
     }
 }
 
@@ -240,11 +240,8 @@ void Context::truncateRun(size_t n) {
 
 void Context::vertex(float x, float y, float z) {
     if (!inBegin_) return;
-    Vertex v;
-    set3(v.pos, x, y, z);
-    std::memcpy(v.nrm, normal_, sizeof v.nrm);
-    std::memcpy(v.tex, tex_, sizeof v.tex);
-    std::memcpy(v.col, color_, sizeof v.col);
+    set3(current_.pos, x, y, z);
+    const Vertex& v = current_;
     // Compared with the cached run while it is at hand: a second pass over
     // the floor's 4.7 MB a frame took a quarter of the page's own time.
     const std::vector<Vertex>& cached = cache_.source();
@@ -267,10 +264,10 @@ void Context::run(const Command& c) {
         case Command::NORMAL: normal(c.f[0], c.f[1], c.f[2]); return;
         case Command::TEXCOORD: texCoord(c.f[0], c.f[1]); return;
         case Command::COLOR:
-            copy4(color_, c.f);
+            copy4(current_.col, c.f);
             if (colorMaterial_) {
-                copy4(materialAmbient_, color_);
-                copy4(materialDiffuse_, color_);
+                copy4(materialAmbient_, current_.col);
+                copy4(materialDiffuse_, current_.col);
             }
             return;
         default: break;

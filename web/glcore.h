@@ -202,8 +202,8 @@ public:
     void begin(GLenum mode);
     void end() { endPrimitive(); }
     void vertex(float x, float y, float z);
-    void normal(float x, float y, float z) { set3(normal_, x, y, z); }
-    void texCoord(float s, float t) { tex_[0] = s, tex_[1] = t; }
+    void normal(float x, float y, float z) { set3(current_.nrm, x, y, z); }
+    void texCoord(float s, float t) { current_.tex[0] = s, current_.tex[1] = t; }
     void bindTexture(GLenum target, GLuint name) {
         if (!inBegin_ && target == GL_TEXTURE_2D) bound_ = name;  // the pending primitives keep their own
     }
@@ -256,10 +256,9 @@ private:
     GLenum matrixMode_ = GL_MODELVIEW;
     std::vector<Mat4> mv_, proj_, texMat_;
 
-    // Current attributes.
-    float normal_[3] = {0, 0, 1};
-    float tex_[2] = {0, 0};
-    float color_[4] = {1, 1, 1, 1};
+    // Current attributes, kept as the next vertex so that a vertex only
+    // sets its position.
+    Vertex current_ = {{0, 0, 0}, {0, 0, 1}, {0, 0}, {1, 1, 1, 1}};
 
     // Enables kept here, and those passed on to WebGL.
     bool lighting_ = false, colorMaterial_ = false, fog_ = false, texture2d_ = false;
