@@ -426,7 +426,12 @@ TEST_F(WebLayer, WhatGLTakesAndDrawsBeyondTheGame) {
     glTranslatef(0.5f, 0, 0);
     glMatrixMode(GL_MODELVIEW);
     glBegin(GL_LINE_LOOP);
-    for (int i = 0; i < 3; i++) glVertex3f(float(i), 0, 0);
+    glColor4f(0.1f, 0.2f, 0.3f, 0.4f);
+    glNormal3f(0, 1, 0);
+    for (int i = 0; i < 3; i++) {
+        glTexCoord2f(float(i), 0.5f);
+        glVertex3f(float(i), 0, 0);
+    }
     glEnd();
     glBegin(GL_POINTS);
     glVertex3f(0, 0, 0);
@@ -437,6 +442,9 @@ TEST_F(WebLayer, WhatGLTakesAndDrawsBeyondTheGame) {
     EXPECT_FLOAT_EQ(0.35f, d.u.fogDensity);
     EXPECT_FLOAT_EQ(0.5f, d.u.texture.m[12]);
     EXPECT_FLOAT_EQ(0, d.u.modelview.m[12]);
+    const Vertex third = {{2, 0, 0}, {0, 1, 0}, {2, 0.5f}, {0.1f, 0.2f, 0.3f, 0.4f}};
+    ASSERT_EQ(4u, d.verts.size());
+    EXPECT_EQ(0, std::memcmp(&third, &d.verts[2], sizeof third)) << "each vertex takes what is current at its call";
     ASSERT_EQ(2u, d.segs.size());
     EXPECT_EQ(GLenum(GL_LINES), d.segs[0].mode);
     EXPECT_EQ(6u, d.segs[0].count) << "three sides of the loop";
