@@ -13,23 +13,14 @@
 #include <GL/gl.h>
 #include <SDL/SDL.h>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <time.h>
+#include <unistd.h>
 
 enum { W = 640, H = 480 };
-
-/* Files are written aside and renamed: a reader that sees the name sees it
- * whole, even one racing the writer on a busy machine. */
-static FILE* openAside(const char* path, char* part, size_t size) {
-    snprintf(part, size, "%s.part", path);
-    return fopen(part, "wb");
-}
-
-static void renameWhole(FILE* f, const char* part, const char* path) {
-    if (fclose(f) == 0) rename(part, path);
-}
 
 static void capture(const char* path) {
     static unsigned char px[W * H * 3];
@@ -37,12 +28,14 @@ static void capture(const char* path) {
     glReadBuffer(GL_BACK);
     glReadPixels(0, 0, W, H, GL_RGB, GL_UNSIGNED_BYTE, px);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    /* Written aside and renamed: a reader that sees the name sees it whole. */
     char part[4200];
-    FILE* f = openAside(path, part, sizeof part);
+    snprintf(part, sizeof part, "%s.part", path);
+    FILE* f = fopen(part, "wb");
     if (!f) return;
     fprintf(f, "P6\n%d %d\n255\n", W, H);
     for (int y = H - 1; y >= 0; y--) fwrite(px + (size_t)y * W * 3, 1, W * 3, f);  /* GL rows run bottom up */
-    renameWhole(f, part, path);
+    if (fclose(f) == 0) rename(part, path);
 }
 
 static unsigned long frames;
@@ -102,11 +95,17 @@ void SDL_GL_SwapBuffers(void) {
     if (count) {
         struct timespec t;
         clock_gettime(CLOCK_MONOTONIC, &t);
-        char part[4200];
-        FILE* f = openAside(count, part, sizeof part);
-        if (f) {
-            fprintf(f, "%lu %.1f\n", frames, t.tv_sec * 1e3 + t.tv_nsec / 1e6);
-            renameWhole(f, part, count);
+        char line[64];
+        int n = snprintf(line, sizeof line, "%lu %.1f\n", frames, t.tv_sec * 1e3 + t.tv_nsec / 1e6);
+        /* Written aside and renamed, as the frames are: a reader racing an
+           emptied file on a busy machine found no count at all. */
+        char part[4096];
+        snprintf(part, sizeof part, "%s.part", count);
+        int fd = open(part, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd >= 0) {
+            if (write(fd, line, (size_t)n) < 0) { /* a lost sample only */ }
+            close(fd);
+            rename(part, count);
         }
     }
     real();
