@@ -3,11 +3,15 @@
 # tag at any level), the binary has Debian's hardening, the desktop entry
 # and the AppStream metadata validate, it holds exactly the expected files,
 # and the desktop entry's Exec line, run from an unpacked copy, starts the
-# game under Xvfb with its logs in XDG_STATE_HOME.
-#   tests/deb/test_deb.sh DEB
+# game under Xvfb with its logs in XDG_STATE_HOME. A package for another
+# architecture (NATIVE: this machine's package of the same sources) is held
+# to the same checks but the start, which tests/deb/test_arm.sh plays, and
+# must depend on the same packages and hold the same files but the game.
+#   tests/deb/test_deb.sh DEB [NATIVE]
 set -euo pipefail
 deb=$(realpath "$1")
 . "$(dirname "$0")/../e2e/lib.sh"
+arch=$(dpkg-deb -f "$deb" Architecture)
 
 lintian --fail-on error,warning "$deb" >"$E2E_DIR/lintian.txt" 2>&1 ||
     fail "lintian: $(cat "$E2E_DIR/lintian.txt")"
@@ -26,8 +30,12 @@ for want in 'Position Independent Executable: yes' 'Stack protected: yes' 'Forti
 done
 # The linker marks a binary for control-flow protection only when every
 # object in it is; where the C library's own start files are not, the
-# game's code must still carry the landing pads.
-if ! grep -q '^ Control flow integrity: yes' "$E2E_DIR/hardening.txt"; then
+# game's code must still carry the landing pads. arm64's are BTI and PAC;
+# armhf has none.
+if [ "$arch" = arm64 ]; then
+    [ "$(aarch64-linux-gnu-objdump -d "$bin" | grep -cE '\s(bti|paciasp)\b')" -gt 50 ] ||
+        fail "the game's code has no BTI or PAC landing pads"
+elif [ "$arch" = amd64 ] && ! grep -q '^ Control flow integrity: yes' "$E2E_DIR/hardening.txt"; then
     echo 'int main(void) { return 0; }' |
         gcc -fcf-protection -Wl,-z,cet-report=warning -x c - -o "$E2E_DIR/cet" 2>"$E2E_DIR/cet.txt"
     grep -q 'crt.*missing IBT' "$E2E_DIR/cet.txt" ||
@@ -55,6 +63,17 @@ grep -q "release version=\"$version\"" "$root/usr/share/metainfo/org.vaskel.vask
     fail "the AppStream release is not $version"
 zcat "$root/usr/share/man/man6/vaskel.6.gz" | grep -q "^\.TH VASKEL 6 .*\"vaskel $version\"" ||
     fail "the man page does not name version $version"
+
+if [ "$arch" != "$(dpkg --print-architecture)" ]; then
+    native=$(realpath "$2")
+    names() { dpkg-deb -f "$1" Depends | sed 's/ ([^)]*)//g'; }
+    assert_eq "$(names "$native")" "$(names "$deb")" "the packages depended on, against $(basename "$native")"
+    game=usr/lib/games/vaskel/vaskel
+    assert_eq "$(dpkg-deb -I "$native" md5sums | grep -v " $game\$")" "$(dpkg-deb -I "$deb" md5sums | grep -v " $game\$")" \
+        "the files but the game, against $(basename "$native")"
+    echo "PASS"
+    exit 0
+fi
 
 # The menu's way in: the Exec line with the package's /usr/games on PATH.
 exec_line=$(sed -n 's/^Exec=//p' "$desktop")

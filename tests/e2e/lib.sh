@@ -11,6 +11,9 @@
 # VASKEL_BUILD (build dir holding textures/), VASKEL_SOURCE (source dir).
 # VASKEL_SDL=compat runs the game on sdl12-compat instead of the system's
 # SDL 1.2; SDL_LIB says which library the game gets (classic or compat).
+# VASKEL_RUNNER runs the game (qemu-aarch64-static for an ARM game),
+# VASKEL_CC builds its frame counter and VASKEL_MULTIARCH names its
+# libraries' folder (default: this machine's).
 # VASKEL_SKIP_LOG, when set, gets one line per skipped script and why.
 # VASKEL_KEEP=1 keeps the scratch dir (its path is printed at exit).
 # Exit status 77 means skipped.
@@ -22,7 +25,7 @@
 VASKEL_BUILD=${VASKEL_BUILD:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../../build" 2>/dev/null && pwd || echo build)}
 VASKEL_BIN=${VASKEL_BIN:-$VASKEL_BUILD/vaskel}
 VASKEL_SOURCE=${VASKEL_SOURCE:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
-SDL_COMPAT_DIR=/usr/lib/x86_64-linux-gnu/sdl12-compat
+SDL_COMPAT_DIR=/usr/lib/${VASKEL_MULTIARCH:-x86_64-linux-gnu}/sdl12-compat
 
 # sdl_system_kind: which SDL 1.2 the system gives a program, "classic"
 # (Debian 12) or "compat" (sdl12-compat, the only one from Debian 13 on, and
@@ -30,7 +33,11 @@ SDL_COMPAT_DIR=/usr/lib/x86_64-linux-gnu/sdl12-compat
 # settings.
 sdl_system_kind() {
     local lib
-    lib=$(/sbin/ldconfig -p 2>/dev/null | awk '/libSDL-1\.2\.so\.0 .*x86-64/ {print $NF; exit}')
+    if [ -n "${VASKEL_MULTIARCH:-}" ]; then
+        lib=/usr/lib/$VASKEL_MULTIARCH/libSDL-1.2.so.0
+    else
+        lib=$(/sbin/ldconfig -p 2>/dev/null | awk '/libSDL-1\.2\.so\.0 .*x86-64/ {print $NF; exit}')
+    fi
     if [ -n "$lib" ] && grep -qa SDL12COMPAT "$(readlink -f "$lib")"; then echo compat; else echo classic; fi
 }
 if [ "${VASKEL_SDL:-}" = compat ]; then SDL_LIB=compat; else SDL_LIB=$(sdl_system_kind); fi
@@ -213,7 +220,7 @@ launch_game() {
     fi
     GAME_STATUS=""
     GAME_WIN=""
-    (cd "$GAMEDIR" && exec env "${env_args[@]+"${env_args[@]}"}" "$@" "$VASKEL_BIN" \
+    (cd "$GAMEDIR" && exec env "${env_args[@]+"${env_args[@]}"}" "$@" ${VASKEL_RUNNER:-} "$VASKEL_BIN" \
         >"$GAMEDIR/stdout.txt" 2>"$GAMEDIR/stderr.txt" </dev/null) &
     GAME_PID=$!
 }
@@ -365,11 +372,15 @@ dump_rgb() {
 
 # window_is WxH: the game's window has that size.
 window_is() { [ "$(xwininfo -id "$GAME_WIN" | awk '/Width:/ {w = $2} /Height:/ {print w "x" $2}')" = "$1" ]; }
-# scaled_like SMALL BIG: BIG scaled down to SMALL's size shows SMALL's
-# picture: a mean of 6 levels apart at most, and 3 % of pixels off by more than 48.
+# scaled_like SMALL BIG: BIG scaled down to SMALL's size shows SMALL's picture.
 scaled_like() {
     convert "$2" -resize "$(identify -format %wx%h "$1")!" "$2.small.png"
-    read -r mean share _ < <(picture_difference "$1" "$2.small.png" 48)
+    same_picture "$1" "$2.small.png"
+}
+# same_picture A B [WxH+X+Y]: A and B show one picture, drawn by two paths: a
+# mean of 6 levels apart at most, and 3 % of pixels off by more than 48.
+same_picture() {
+    read -r mean share _ < <(picture_difference "$1" "$2" 48 "${3:-}")
     note "$(basename "$2") against $(basename "$1"): mean $mean levels, $share of pixels off by more than 48"
     awk -v m="$mean" -v s="$share" 'BEGIN { exit !(m <= 6 && s <= 0.03) }'
 }
@@ -405,7 +416,7 @@ assert_color() {
 # prints its path.
 swapcount_so() {
     [ -e "$E2E_DIR/swapcount.so" ] ||
-        cc -O1 -shared -fPIC "$VASKEL_SOURCE/tools/swapcount.c" -o "$E2E_DIR/swapcount.so" -ldl -lGL >&2 ||
+        "${VASKEL_CC:-cc}" -O1 -shared -fPIC "$VASKEL_SOURCE/tools/swapcount.c" -o "$E2E_DIR/swapcount.so" -ldl -lGL >&2 ||
         return 1
     echo "$E2E_DIR/swapcount.so"
 }
@@ -547,6 +558,16 @@ wait_settled() {
     }
     wait_game 2000 _logo_gone "$1" || fail "the logo is still on screen after 2000 frames"
     wait_still "$1"
+}
+
+# far_edge_row FILE: the first row, from y = 100 down, in column 100 that is
+# not sky: the far edge of the floor, which walking forward brings down.
+far_edge_row() {
+    dump_rgb "$1" 1x380+100+100 | awk -v sky="$SKY" '
+        BEGIN { split(sky, s, " ") }
+        { d = 0; for (i = 1; i <= 3; i++) { v = $(i + 2) - s[i]; d += v < 0 ? -v : v }
+          if (d > 12 && !found) { row = $2; found = 1 } }
+        END { print found ? row : 480 }'
 }
 
 # True while the pointer is inside the game window. The window's place is

@@ -11,16 +11,6 @@ start_xvfb
 make_gamedir
 start_game
 
-# First row, from y = 100 down, in column 100 that is not sky: the far edge
-# of the floor.
-far_edge_row() {
-    dump_rgb "$1" 1x380+100+100 | awk -v sky="$SKY" '
-        BEGIN { split(sky, s, " ") }
-        { d = 0; for (i = 1; i <= 3; i++) { v = $(i + 2) - s[i]; d += v < 0 ? -v : v }
-          if (d > 12 && !found) { row = $2; found = 1 } }
-        END { print found ? row : 480 }'
-}
-
 # The player starts in the air and falls onto the floor: wait for a still view.
 wait_still "$E2E_DIR/standing.png" 30 "$BELOW_LOGO"
 edge_before=$(far_edge_row "$E2E_DIR/standing.png")
