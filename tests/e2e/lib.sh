@@ -11,9 +11,8 @@
 # VASKEL_BUILD (build dir holding textures/), VASKEL_SOURCE (source dir).
 # VASKEL_SDL=compat runs the game on sdl12-compat instead of the system's
 # SDL 1.2; SDL_LIB says which library the game gets (classic or compat).
-# VASKEL_RUNNER runs the game (qemu-aarch64-static for an ARM game),
-# VASKEL_CC builds its frame counter and VASKEL_MULTIARCH names its
-# libraries' folder (default: this machine's).
+# VASKEL_RUNNER runs the game (an ARM one: qemu-aarch64), VASKEL_CC builds
+# its frame counter, VASKEL_MULTIARCH names its libraries' folder.
 # VASKEL_SKIP_LOG, when set, gets one line per skipped script and why.
 # VASKEL_KEEP=1 keeps the scratch dir (its path is printed at exit).
 # Exit status 77 means skipped.
