@@ -31,13 +31,8 @@ SDL_COMPAT_DIR=/usr/lib/${VASKEL_MULTIARCH:-x86_64-linux-gnu}/sdl12-compat
 # on Ubuntu, Fedora and Arch). Only sdl12-compat names its own SDL12COMPAT_
 # settings.
 sdl_system_kind() {
-    local lib
-    if [ -n "${VASKEL_MULTIARCH:-}" ]; then
-        lib=/usr/lib/$VASKEL_MULTIARCH/libSDL-1.2.so.0
-    else
-        lib=$(/sbin/ldconfig -p 2>/dev/null | awk '/libSDL-1\.2\.so\.0 .*x86-64/ {print $NF; exit}')
-    fi
-    if [ -n "$lib" ] && grep -qa SDL12COMPAT "$(readlink -f "$lib")"; then echo compat; else echo classic; fi
+    local lib=/usr/lib/${VASKEL_MULTIARCH:-x86_64-linux-gnu}/libSDL-1.2.so.0
+    if [ -e "$lib" ] && grep -qa SDL12COMPAT "$(readlink -f "$lib")"; then echo compat; else echo classic; fi
 }
 if [ "${VASKEL_SDL:-}" = compat ]; then SDL_LIB=compat; else SDL_LIB=$(sdl_system_kind); fi
 _E2E_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
