@@ -137,6 +137,8 @@ namespace {
 
 // A focus lost and back within one drain (a window manager's flicker at a
 // grab or a click, the pointer's focus with it) leaves the wait as it was.
+// A pointer that crossed the window and left before the focus came did not
+// bring it: Alt+Tab did, soon after a sweep across the unfocused window.
 PointerKeep keepFocused(PointerKeep keep, bool focused) {
     if (focused == keep.focused) return keep;
     keep.focused = focused;
@@ -145,7 +147,7 @@ PointerKeep keepFocused(PointerKeep keep, bool focused) {
         keep.wmKeysHeld = 0;  // their releases go to the other window
         keep.focusLostThisDrain = true;
     } else if (!keep.focusLostThisDrain) {
-        keep.waitsForPlay = keep.drainsSinceArrival <= FOCUS_BY_POINTER_DRAINS;
+        keep.waitsForPlay = !keep.pointerOut && keep.drainsSinceArrival <= FOCUS_BY_POINTER_DRAINS;
     }
     return keep;
 }

@@ -238,6 +238,16 @@ TEST_F(LoopTest, ThePointerIsKeptWhileFocusedAndMovedOverWithNoWindowManagerKeyE
     focus(1, SDL_APPINPUTFOCUS);
     fake::pushMotion(312, 200, 1, 0);
     EXPECT_EQ(grabs(), on);
+    focus(0, SDL_APPINPUTFOCUS);
+    focus(0, SDL_APPMOUSEFOCUS);
+    EXPECT_EQ(grabs(), off);
+    focus(1, SDL_APPMOUSEFOCUS);  // a sweep across the unfocused window
+    focus(0, SDL_APPMOUSEFOCUS);
+    EXPECT_EQ(grabs(), T{});
+    focus(1, SDL_APPINPUTFOCUS);  // Alt+Tab, a moment later
+    focus(1, SDL_APPMOUSEFOCUS);
+    fake::pushMotion(313, 200, 1, 0);
+    EXPECT_EQ(grabs(), on) << "the focus came with the pointer out: not the pointer's";
 }
 
 // SDL keeps 127 events and drops the rest: a burst of motion must not cost
