@@ -75,7 +75,8 @@ void VK_ScaleFrameToWindow(int frameW, int frameH, int windowW, int windowH) {
     pushMatrix(GL_MODELVIEW);
 
     glDisable(GL_SCISSOR_TEST);  // the copy and the clear must see the whole buffer
-    bindCopyTexture(frameW, frameH, to.w % frameW == 0 && to.w / frameW == to.h / frameH);
+    bool wholeMultiple = to.w % frameW == 0 && to.w / frameW == to.h / frameH;
+    bindCopyTexture(frameW, frameH, wholeMultiple);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, frameW, frameH);
     glViewport(0, 0, windowW, windowH);
     glClearColor(0, 0, 0, 1);
@@ -85,10 +86,12 @@ void VK_ScaleFrameToWindow(int frameW, int frameH, int windowW, int windowH) {
         glDisable(cap);
     glEnable(GL_TEXTURE_2D);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    // Half a texel in from the frame's edges: GL 1.1's clamp would blend the
-    // border's black, and the texture's unused part, into the outer pixels.
-    float s0 = 0.5f / float(copyW), s1 = (float(frameW) - 0.5f) / float(copyW);
-    float t0 = 0.5f / float(copyH), t1 = (float(frameH) - 0.5f) / float(copyH);
+    // Filtered, half a texel in from the frame's edges: GL 1.1's clamp would
+    // blend the border's black, and the texture's unused part, into the outer
+    // pixels. Nearest samples blend nothing, and an inset would shift them.
+    float inset = wholeMultiple ? 0.0f : 0.5f;
+    float s0 = inset / float(copyW), s1 = (float(frameW) - inset) / float(copyW);
+    float t0 = inset / float(copyH), t1 = (float(frameH) - inset) / float(copyH);
     glBegin(GL_QUADS);
     glTexCoord2f(s0, t0), glVertex2f(float(to.x), float(to.y));
     glTexCoord2f(s1, t0), glVertex2f(float(to.x + to.w), float(to.y));

@@ -14,6 +14,10 @@ xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "$(printf 'Xft.dpi:\t19
 GAME_SIZE=1280x960 start_game
 wait_settled "$E2E_DIR/two.png"
 scaled_like "$E2E_DIR/one.png" "$E2E_DIR/two.png" || fail "the scale-2 picture differs"
+# Each pixel of the frame repeated exactly: every 2x2 block one colour.
+convert "$E2E_DIR/two.png" -sample 50% -sample 200% "$E2E_DIR/blocks.png"
+read -r _ _ off < <(picture_difference "$E2E_DIR/two.png" "$E2E_DIR/blocks.png" 0)
+assert_eq 0 "$off" "pixels unlike their 2x2 block"
 key Escape
 wait_game_exit 30
 assert_eq 0 "$GAME_STATUS" "exit status"

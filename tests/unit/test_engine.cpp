@@ -118,3 +118,26 @@ TEST(WindowAroundTheFrame, FitsScalesAndIsAskedFor) {
     EXPECT_TRUE(asksScreenSwitch(SDLK_RETURN, KMOD_LALT));
     EXPECT_FALSE(asksScreenSwitch(SDLK_RETURN, KMOD_NONE));
 }
+
+// At scale 2 each pixel's nearest texel is the frame's pixel it repeats, on
+// both axes; and every push the step makes is popped, the attributes last.
+TEST(WindowAroundTheFrame, ScaleTwoRepeatsEachPixelExactlyAndRestoresTheState) {
+    fake::reset();
+    VK_ScaleFrameToWindow(640, 480, 1280, 960);
+    std::vector<fake::Call> corners;
+    for (const auto& c : fake::calls())
+        if (c.name == "glTexCoord2f" || c.name == "glVertex2f") corners.push_back(c);
+    ASSERT_EQ(corners.size(), 8u);
+    const double texture[2] = {1024, 512};  // the copy's power-of-two sides
+    for (int axis = 0; axis < 2; axis++) {
+        double t0 = corners[0].args[axis], t1 = corners[4].args[axis];  // first and third corners
+        double v0 = corners[1].args[axis], v1 = corners[5].args[axis];
+        for (int pixel = 0; pixel < (axis ? 960 : 1280); pixel++) {
+            double t = t0 + (pixel + 0.5 - v0) / (v1 - v0) * (t1 - t0);
+            ASSERT_EQ(int(t * texture[axis]), pixel / 2) << "axis " << axis << ", pixel " << pixel;
+        }
+    }
+    EXPECT_EQ(fake::count("glPushMatrix"), fake::count("glPopMatrix"));
+    EXPECT_EQ(fake::calls().front().text, "glPushAttrib(0xFFFFFFFF)");
+    EXPECT_EQ(fake::calls().back().text, "glPopAttrib()");
+}
