@@ -6,7 +6,8 @@
 #include <cstdint>
 
 VK_RECT VK_FitFrame(int frameW, int frameH, int windowW, int windowH) {
-    if (frameW <= 0 || frameH <= 0 || (windowW <= frameW && windowH <= frameH)) return {0, 0, frameW, frameH};
+    bool noLarger = windowW <= frameW && windowH <= frameH;
+    if (frameW <= 0 || frameH <= 0 || windowW < frameW || windowH < frameH || noLarger) return {0, 0, frameW, frameH};
     // Exact in integers: width by height, whichever side binds.
     int w = windowW, h = int(int64_t(windowW) * frameH / frameW);
     if (h > windowH) {
@@ -64,7 +65,8 @@ void popMatrix(GLenum mode) {
 }  // namespace
 
 void VK_ScaleFrameToWindow(int frameW, int frameH, int windowW, int windowH) {
-    if (windowW == frameW && windowH == frameH) return;
+    // A window smaller than the frame on a side holds only part of it.
+    if (windowW < frameW || windowH < frameH || (windowW == frameW && windowH == frameH)) return;
     VK_RECT to = VK_FitFrame(frameW, frameH, windowW, windowH);
     // Every attribute group, and the three matrices, come back as they were:
     // the next frame starts from the state this one left.

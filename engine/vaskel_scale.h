@@ -11,7 +11,7 @@ struct VK_RECT {
 
 // The largest rectangle of the frame's shape inside the window, centred
 // (bottom-left origin, as GL counts). The frame itself when the window is
-// no larger than it.
+// no larger than it, or smaller on a side.
 VK_RECT VK_FitFrame(int frameW, int frameH, int windowW, int windowH);
 
 // The largest whole multiple of the frame that the desktop's scale asks for
@@ -19,7 +19,8 @@ VK_RECT VK_FitFrame(int frameW, int frameH, int windowW, int windowH);
 int VK_WindowScale(int desktopScale, int frameW, int frameH, int screenW, int screenH);
 
 // Scales the frame drawn at the bottom left of the back buffer up to the
-// window. Does nothing, and makes no GL call, when the window is the frame.
+// window. Does nothing, and makes no GL call, when the window is the frame
+// or smaller than it on a side.
 // Leaves every piece of GL state as it found it, bindings included. Its
 // texture is made at the first call and kept for the context's lifetime.
 void VK_ScaleFrameToWindow(int frameW, int frameH, int windowW, int windowH);

@@ -74,7 +74,9 @@ int VK_SK_Engine::desktopScale = 1;
 // focus; the window manager is asked to show the window full screen instead.
 // sdl12-compat sets the viewport to the new window: the frame's is put back.
 bool VK_SK_Engine::setFullScreen(bool on) {
-    if (on == fullScreen || (on && screenWidth <= windowWidth && screenHeight <= windowHeight)) return false;
+    bool screenHolds = screenWidth >= width && screenHeight >= height &&
+                       (screenWidth > windowWidth || screenHeight > windowHeight);
+    if (on == fullScreen || (on && !screenHolds)) return false;
     int w = on ? screenWidth : width * windowScale, h = on ? screenHeight : height * windowScale;
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);

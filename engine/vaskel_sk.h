@@ -23,8 +23,8 @@ public:
     // The window the size of the screen when on, its own otherwise; the
     // screen's mode is never changed, and the platform asks the window
     // manager to show it full screen. GL state, textures and lists survive
-    // the switch. False, with the window as it was, when SDL refuses or the
-    // screen is no larger.
+    // the switch. False, with the window as it was, when SDL refuses, or the
+    // screen is no larger than the window or smaller than the frame on a side.
     bool setFullScreen(bool on);
 
     // Asked of the desktop before construction: how many times larger it

@@ -127,7 +127,8 @@ void GameKey(int code, bool down);
 const int NO_KEY = -1;  // a key the table has no place for
 int keyByPlace(int sym, int walkPlace, bool placeKnown);  // the table's index for a key
 bool asksScreenSwitch(int sym, int mod);                   // F11, or Enter with Alt
-void switchScreenIfAsked();                                // between the drain and the movement step
+void inputAfterWindowChange();                             // keys and keep after SDL set a mode
+void switchScreenIfAsked();                                // window.cpp: between the drain and the movement step
 // The pointer keep's rules, free of SDL: each gives the state after one event.
 bool keepWanted(const PointerKeep& keep);
 PointerKeep keepAfterFocus(PointerKeep keep, Uint8 gain, Uint8 state);
@@ -144,6 +145,7 @@ void watchSdlKeyboardGrabs();                      // once, with the event filte
 void undoSdlKeyboardGrab();                        // after SDL's grab, and before it lets go
 void undoKeyboardGrabsSdlMadeAlone(bool focused);  // once a drain
 int walkLetterAt(Uint8 scancode);  // 'w', 'a', 's' or 'd' for the key in its US place, else 0
+int symTypedAtWalkPlace(int letter);  // what that place types on the layout now; 0 when unknown
 bool fullScreenShownHere();        // whether showFullScreen can
 void showFullScreen(bool on);      // asks the window manager, around the engine's resize
 int desktopScaleAsked();           // before the window opens: 2 where the desktop draws twice as large

@@ -57,8 +57,7 @@ int walkIndex(int code) {
 bool isPlayKey(int code) { return walkIndex(code) >= 0 || code == ' '; }
 
 // What each walk place last typed on this layout, so that SDL's key state,
-// kept by what keys type, can be read by place. Until a walk key is pressed,
-// as on a US keyboard.
+// kept by what keys type, can be read by place.
 int symAtWalkPlace[4] = {'w', 'a', 's', 'd'};
 
 int keyOf(const SDL_keysym& keysym) {
@@ -66,6 +65,16 @@ int keyOf(const SDL_keysym& keysym) {
     int i = walkIndex(walkPlace);
     if (i >= 0) symAtWalkPlace[i] = keysym.sym;
     return keyByPlace(keysym.sym, walkPlace, keysym.scancode != 0);
+}
+
+// Until a walk key is pressed, each walk place types what the layout's
+// keymap says, where the platform can read it: a press dropped before then
+// is read back at the right place.
+void learnWalkPlaces() {
+    for (int i = 0; i < 4; i++) {
+        int sym = symTypedAtWalkPlace(WALK_LETTERS[i]);
+        if (sym > 0) symAtWalkPlace[i] = sym;
+    }
 }
 
 // Tells SDL only on a change: classic SDL raises the window at every grab.
@@ -284,6 +293,7 @@ void temp_watch_events() {
     pointerKeep.focused = inputFocusNow();
     letFocusClicksThrough();
     watchSdlKeyboardGrabs();
+    learnWalkPlaces();
 }
 
 // The queue is empty, and seen is what the filter had passed before the
@@ -336,13 +346,7 @@ bool asksScreenSwitch(int sym, int mod) {
 // releases: the table is read back from SDL's state after the switch. The
 // window moves under the pointer, which is no turn: the keep starts again
 // at the next motion, which turns nothing.
-void switchScreenIfAsked() {
-    if (!screenSwitchAsked || !newEngine) return;
-    screenSwitchAsked = false;
-    if (!fullScreenShownHere()) return;
-    bool on = !newEngine->fullScreen;
-    if (!on) showFullScreen(false);
-    if (newEngine->setFullScreen(on) && on) showFullScreen(true);
+void inputAfterWindowChange() {
     temp_keys_from_sdl();
     pointerKeep.movedOver = false;
     applyKeep();

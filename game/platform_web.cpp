@@ -11,3 +11,4 @@ bool fullScreenShownHere() { return false; }
 void showFullScreen(bool) {}
 int desktopScaleAsked() { return 1; }
 int walkLetterAt(Uint8) { return 0; }
+int symTypedAtWalkPlace(int) { return 0; }

@@ -4,6 +4,8 @@
 #include <SDL/SDL_syswm.h>
 #include <windows.h>
 
+#include <cctype>
+
 void letFocusClicksThrough() {}
 void watchSdlKeyboardGrabs() {}
 void undoSdlKeyboardGrab() {}
@@ -49,13 +51,28 @@ void showFullScreen(bool on) {
 // Windows scales a window that does not say it is ready for high densities.
 int desktopScaleAsked() { return 1; }
 
+namespace {
+
 // Windows' scancodes (set 1).
+const struct {
+    Uint8 scancode;
+    char letter;
+} WALK_PLACES[] = {{0x11, 'w'}, {0x1e, 'a'}, {0x1f, 's'}, {0x20, 'd'}};
+
+}  // namespace
+
 int walkLetterAt(Uint8 scancode) {
-    switch (scancode) {
-        case 0x11: return 'w';
-        case 0x1e: return 'a';
-        case 0x1f: return 's';
-        case 0x20: return 'd';
-        default: return 0;
+    for (const auto& place : WALK_PLACES)
+        if (place.scancode == scancode) return place.letter;
+    return 0;
+}
+
+// SDL names a key by the unshifted character of its virtual key.
+int symTypedAtWalkPlace(int letter) {
+    for (const auto& place : WALK_PLACES) {
+        if (place.letter != letter) continue;
+        UINT ch = MapVirtualKey(MapVirtualKey(place.scancode, MAPVK_VSC_TO_VK), MAPVK_VK_TO_CHAR) & 0x7fff;
+        return ch >= 0x20 && ch < 0x7f ? std::tolower(int(ch)) : 0;
     }
+    return 0;
 }

@@ -18,8 +18,10 @@
 #include "game.h"
 
 #include <SDL/SDL_syswm.h>
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
@@ -96,14 +98,33 @@ void undoKeyboardGrabsSdlMadeAlone(bool focused) {
 
 // Both libraries give the X keycode (evdev's plus 8) as the scancode, and
 // through Xwayland too.
+const struct {
+    Uint8 keycode;
+    char letter;
+} WALK_PLACES[] = {{25, 'w'}, {38, 'a'}, {39, 's'}, {40, 'd'}};
+
 int walkLetterAt(Uint8 scancode) {
-    switch (scancode) {
-        case 25: return 'w';
-        case 38: return 'a';
-        case 39: return 's';
-        case 40: return 'd';
-        default: return 0;
+    for (const auto& place : WALK_PLACES)
+        if (place.keycode == scancode) return place.letter;
+    return 0;
+}
+
+// The keymap's first level in the group in use. Both libraries name a
+// Latin-1 key by its keysym; others they name as on a US keyboard.
+int symTypedAtWalkPlace(int letter) {
+    SDL_SysWMinfo info{};
+    SDL_VERSION(&info.version);
+    if (SDL_GetWMInfo(&info) != 1 || info.subsystem != SDL_SYSWM_X11 || !info.info.x11.display) return 0;
+    for (const auto& place : WALK_PLACES) {
+        if (place.letter != letter) continue;
+        if (info.info.x11.lock_func) info.info.x11.lock_func();
+        XkbStateRec state{};
+        XkbGetState(info.info.x11.display, XkbUseCoreKbd, &state);
+        KeySym sym = XkbKeycodeToKeysym(info.info.x11.display, place.keycode, state.group, 0);
+        if (info.info.x11.unlock_func) info.info.x11.unlock_func();
+        return sym >= 0x20 && sym < 0x7f ? std::tolower(int(sym)) : 0;
     }
+    return 0;
 }
 
 // The window manager's own full screen (EWMH), which leaves Alt+Tab and

@@ -141,3 +141,18 @@ TEST(WindowAroundTheFrame, ScaleTwoRepeatsEachPixelExactlyAndRestoresTheState) {
     EXPECT_EQ(fake::calls().front().text, "glPushAttrib(0xFFFFFFFF)");
     EXPECT_EQ(fake::calls().back().text, "glPopAttrib()");
 }
+
+// A screen smaller than the frame on one side gets no full screen, and the
+// scaling step reads nothing past the frame there.
+TEST_F(Engine, FullScreenIsRefusedOnAScreenSmallerThanTheFrameOnASide) {
+    VK_SK_Engine engine(true);
+    for (auto [w, h] : {std::pair{1024, 400}, {600, 1024}}) {
+        engine.screenWidth = w;
+        engine.screenHeight = h;
+        fake::clearCalls();
+        EXPECT_FALSE(engine.setFullScreen(true));
+        VK_ScaleFrameToWindow(640, 480, w, h);
+        EXPECT_EQ(fake::texts(), Texts{}) << w << "x" << h;
+        EXPECT_EQ(VK_FitFrame(640, 480, w, h).w, 640);
+    }
+}
