@@ -73,11 +73,10 @@ int VK_SK_Engine::desktopScale = 1;
 // screen would also take the keyboard and cover the desktop whatever the
 // focus; the window manager is asked to show the window full screen instead.
 // sdl12-compat sets the viewport to the new window: the frame's is put back.
-bool VK_SK_Engine::setFullScreen(bool on) {
-    bool screenHolds = screenWidth >= width && screenHeight >= height &&
-                       (screenWidth > windowWidth || screenHeight > windowHeight);
+bool VK_SK_Engine::setFullScreen(bool on, int screenW, int screenH) {
+    bool screenHolds = screenW >= width && screenH >= height && (screenW > windowWidth || screenH > windowHeight);
     if (on == fullScreen || (on && !screenHolds)) return false;
-    int w = on ? screenWidth : width * windowScale, h = on ? screenHeight : height * windowScale;
+    int w = on ? screenW : width * windowScale, h = on ? screenH : height * windowScale;
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     SDL_Surface* screen = SDL_SetVideoMode(w, h, bpp, videoFlags);

@@ -20,12 +20,13 @@ public:
     // Initial GL state and a 60-degree projection; the argument is unused.
     void initGL(bool unused);
 
-    // The window the size of the screen when on, its own otherwise; the
-    // screen's mode is never changed, and the platform asks the window
-    // manager to show it full screen. GL state, textures and lists survive
-    // the switch. False, with the window as it was, when SDL refuses, or the
-    // screen is no larger than the window or smaller than the frame on a side.
-    bool setFullScreen(bool on);
+    // The window the size of the screen it is to cover (screenW x screenH,
+    // its monitor) when on, its own otherwise; the screen's mode is never
+    // changed, and the platform asks the window manager to show it full
+    // screen. GL state, textures and lists survive the switch. False, with
+    // the window as it was, when SDL refuses, or the screen is no larger than
+    // the window or smaller than the frame on a side.
+    bool setFullScreen(bool on, int screenW, int screenH);
 
     // Asked of the desktop before construction: how many times larger it
     // wants windows drawn (2 on a high-density screen). 1 by default.

@@ -147,6 +147,8 @@ void undoKeyboardGrabsSdlMadeAlone(bool focused);  // once a drain
 int walkLetterAt(Uint8 scancode);  // 'w', 'a', 's' or 'd' for the key in its US place, else 0
 int symTypedAtWalkPlace(int letter);  // what that place types on the layout now; 0 when unknown
 bool fullScreenShownHere();        // whether showFullScreen can
+bool monitorOfWindow(int& w, int& h);  // the size of the monitor the window is on, when known
+void noteFramedPlace();            // before the window grows to full screen: where it comes back to
 void showFullScreen(bool on);      // asks the window manager, around the engine's resize
 int desktopScaleAsked();           // before the window opens: 2 where the desktop draws twice as large
 int desktopScaleFromResources(const char* resources);  // X11 only: from X resources' Xft.dpi

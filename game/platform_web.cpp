@@ -8,6 +8,8 @@ void watchSdlKeyboardGrabs() {}
 void undoSdlKeyboardGrab() {}
 void undoKeyboardGrabsSdlMadeAlone(bool) {}
 bool fullScreenShownHere() { return false; }
+bool monitorOfWindow(int&, int&) { return false; }
+void noteFramedPlace() {}
 void showFullScreen(bool) {}
 int desktopScaleAsked() { return 1; }
 int walkLetterAt(Uint8) { return 0; }

@@ -19,9 +19,19 @@ HWND gameWindow() {
     return SDL_GetWMInfo(&info) == 1 ? info.window : nullptr;
 }
 
-// The framed window's style and place, kept while full screen.
+// The framed window's style, its place and the monitor it was on, noted
+// before SDL grows it and kept while full screen.
 LONG_PTR framedStyle = 0;
 RECT framedPlace{};
+HMONITOR framedMonitor = nullptr;
+
+bool monitorRect(HMONITOR monitor, RECT& rect) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!monitor || !GetMonitorInfo(monitor, &info)) return false;
+    rect = info.rcMonitor;
+    return true;
+}
 
 }  // namespace
 
@@ -29,16 +39,29 @@ RECT framedPlace{};
 // Windows' own borderless full screen: SDL's would make a new GL context.
 bool fullScreenShownHere() { return true; }
 
+bool monitorOfWindow(int& w, int& h) {
+    HWND window = gameWindow();
+    RECT r;
+    if (!window || !monitorRect(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), r)) return false;
+    w = r.right - r.left;
+    h = r.bottom - r.top;
+    return true;
+}
+
+void noteFramedPlace() {
+    HWND window = gameWindow();
+    if (!window) return;
+    GetWindowRect(window, &framedPlace);
+    framedMonitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+}
+
 void showFullScreen(bool on) {
     HWND window = gameWindow();
     if (!window) return;
     if (on) {
         framedStyle = GetWindowLongPtr(window, GWL_STYLE);
-        GetWindowRect(window, &framedPlace);
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof monitor;
-        GetMonitorInfo(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
-        const RECT& r = monitor.rcMonitor;
+        RECT r;
+        if (!monitorRect(framedMonitor, r) && !monitorRect(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), r)) return;
         SetWindowLongPtr(window, GWL_STYLE, (framedStyle & ~LONG_PTR(WS_OVERLAPPEDWINDOW)) | WS_POPUP);
         SetWindowPos(window, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_FRAMECHANGED);
     } else if (framedStyle) {

@@ -20,6 +20,8 @@
 #include <SDL/SDL_syswm.h>
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 
 #include <cctype>
 #include <cstdlib>
@@ -27,23 +29,45 @@
 
 namespace {
 
-struct ClassicWindows {
-    Display* display;
-    Window inner, outer;
-    void (*lock)();
-    void (*unlock)();
+// SDL's connection and windows: the game's own, and the one the window
+// manager manages (classic SDL's outer window, sdl12-compat's only one).
+struct SdlWindows {
+    Display* display = nullptr;
+    Window inner = 0, managed = 0;
+    bool outer = false;  // classic SDL's: an outer window around the inner
+    void (*lock)() = nullptr;
+    void (*unlock)() = nullptr;
 };
 
-bool classicWindows(ClassicWindows& w) {
+bool sdlWindows(SdlWindows& w) {
     SDL_SysWMinfo info{};  // a library that sets less than it could leaves zeros, not garbage
     SDL_VERSION(&info.version);
     if (SDL_GetWMInfo(&info) != 1 || info.subsystem != SDL_SYSWM_X11) return false;
     const auto& x11 = info.info.x11;
-    if (!x11.display || !x11.lock_func || !x11.unlock_func) return false;
-    if (x11.wmwindow == 0 || x11.wmwindow == x11.window) return false;
-    w = {x11.display, x11.window, x11.wmwindow, x11.lock_func, x11.unlock_func};
+    if (!x11.display || !x11.window) return false;
+    bool outer = x11.wmwindow != 0 && x11.wmwindow != x11.window;
+    w = {x11.display, x11.window, outer ? x11.wmwindow : x11.window, outer, x11.lock_func, x11.unlock_func};
     return true;
 }
+
+// Holds SDL's lock on its connection, which its event thread may share.
+class SdlLock {
+public:
+    explicit SdlLock(const SdlWindows& w) : unlock(w.unlock) {
+        if (w.lock) w.lock();
+    }
+    ~SdlLock() {
+        if (unlock) unlock();
+    }
+    SdlLock(const SdlLock&) = delete;
+    SdlLock& operator=(const SdlLock&) = delete;
+
+private:
+    void (*unlock)();
+};
+
+// Classic SDL's two windows, with a lock to take: what its keyboard grab needs.
+bool classicWindows(SdlWindows& w) { return sdlWindows(w) && w.outer && w.lock && w.unlock; }
 
 // A connection of the game's own, open for the process's life, that sees
 // the outer window's focus events, which SDL's connection keeps to itself.
@@ -67,11 +91,11 @@ bool watcherSawSdlGrab() {
 }  // namespace
 
 void watchSdlKeyboardGrabs() {
-    ClassicWindows w;
+    SdlWindows w;
     if (watcher || !classicWindows(w)) return;
     watcher = XOpenDisplay(DisplayString(w.display));
     if (!watcher) return;
-    XSelectInput(watcher, w.outer, FocusChangeMask);
+    XSelectInput(watcher, w.managed, FocusChangeMask);
     XFlush(watcher);
 }
 
@@ -79,13 +103,14 @@ void watchSdlKeyboardGrabs() {
 // Every grab SDL made until now is undone with it, so the watcher's news of
 // them, the game's own grab among them, is dropped.
 void undoSdlKeyboardGrab() {
-    ClassicWindows w;
+    SdlWindows w;
     if (!classicWindows(w)) return;
-    w.lock();
-    XGrabKeyboard(w.display, w.inner, True, GrabModeAsync, GrabModeAsync, CurrentTime);
-    XUngrabKeyboard(w.display, CurrentTime);
-    XSync(w.display, False);
-    w.unlock();
+    {
+        SdlLock locked(w);
+        XGrabKeyboard(w.display, w.inner, True, GrabModeAsync, GrabModeAsync, CurrentTime);
+        XUngrabKeyboard(w.display, CurrentTime);
+        XSync(w.display, False);
+    }
     if (!watcher) return;
     XSync(watcher, False);
     watcherSawSdlGrab();
@@ -112,43 +137,79 @@ int walkLetterAt(Uint8 scancode) {
 // The keymap's first level in the group in use. Both libraries name a
 // Latin-1 key by its keysym; others they name as on a US keyboard.
 int symTypedAtWalkPlace(int letter) {
-    SDL_SysWMinfo info{};
-    SDL_VERSION(&info.version);
-    if (SDL_GetWMInfo(&info) != 1 || info.subsystem != SDL_SYSWM_X11 || !info.info.x11.display) return 0;
+    SdlWindows w;
+    if (!sdlWindows(w)) return 0;
     for (const auto& place : WALK_PLACES) {
         if (place.letter != letter) continue;
-        if (info.info.x11.lock_func) info.info.x11.lock_func();
+        SdlLock locked(w);
         XkbStateRec state{};
-        XkbGetState(info.info.x11.display, XkbUseCoreKbd, &state);
-        KeySym sym = XkbKeycodeToKeysym(info.info.x11.display, place.keycode, state.group, 0);
-        if (info.info.x11.unlock_func) info.info.x11.unlock_func();
+        XkbGetState(w.display, XkbUseCoreKbd, &state);
+        KeySym sym = XkbKeycodeToKeysym(w.display, place.keycode, state.group, 0);
         return sym >= 0x20 && sym < 0x7f ? std::tolower(int(sym)) : 0;
     }
     return 0;
 }
 
 // The window manager's own full screen (EWMH), which leaves Alt+Tab and
-// the desktop to it. Asked of the window it manages: classic SDL's outer
-// window, sdl12-compat's only one.
+// the desktop to it. Asked of the window it manages.
 bool fullScreenShownHere() { return true; }
 
+// RandR's monitors (1.5): each output, or each part of one screen a
+// desktop split, as the window managers count them.
+bool monitorOfWindow(int& w, int& h) {
+    SdlWindows sdl;
+    if (!sdlWindows(sdl)) return false;
+    SdlLock locked(sdl);
+    int event = 0, error = 0, major = 0, minor = 0;
+    if (!XRRQueryExtension(sdl.display, &event, &error) || !XRRQueryVersion(sdl.display, &major, &minor) ||
+        major * 100 + minor < 105)
+        return false;
+    XWindowAttributes at{};
+    Window root = DefaultRootWindow(sdl.display), child = 0;
+    int x = 0, y = 0;
+    if (!XGetWindowAttributes(sdl.display, sdl.managed, &at) ||
+        !XTranslateCoordinates(sdl.display, sdl.managed, root, at.width / 2, at.height / 2, &x, &y, &child))
+        return false;
+    int count = 0;
+    XRRMonitorInfo* monitors = XRRGetMonitors(sdl.display, root, True, &count);
+    bool found = false;
+    for (int i = 0; i < count && !found; i++) {
+        const XRRMonitorInfo& m = monitors[i];
+        found = x >= m.x && x < m.x + m.width && y >= m.y && y < m.y + m.height;
+        if (found) w = m.width, h = m.height;
+    }
+    if (monitors) XRRFreeMonitors(monitors);
+    return found;
+}
+
+void noteFramedPlace() {}
+
+// SDL's window cannot be resized, which GNOME's mutter reads as a window
+// that cannot be full screen unless it has the whole screen's size: the
+// size hints are freed before asking. Leaving, SDL sets them again.
 void showFullScreen(bool on) {
-    SDL_SysWMinfo info{};
-    SDL_VERSION(&info.version);
-    if (SDL_GetWMInfo(&info) != 1 || info.subsystem != SDL_SYSWM_X11 || !info.info.x11.display) return;
-    Display* display = info.info.x11.display;
-    if (info.info.x11.lock_func) info.info.x11.lock_func();
+    SdlWindows w;
+    if (!sdlWindows(w)) return;
+    SdlLock locked(w);
+    if (on) {
+        XSizeHints* hints = XAllocSizeHints();
+        long supplied = 0;
+        if (hints && XGetWMNormalHints(w.display, w.managed, hints, &supplied)) {
+            hints->flags &= ~(PMinSize | PMaxSize);
+            XSetWMNormalHints(w.display, w.managed, hints);
+        }
+        if (hints) XFree(hints);
+    }
     XEvent ask{};
     ask.xclient.type = ClientMessage;
-    ask.xclient.window = info.info.x11.wmwindow ? info.info.x11.wmwindow : info.info.x11.window;
-    ask.xclient.message_type = XInternAtom(display, "_NET_WM_STATE", False);
+    ask.xclient.window = w.managed;
+    ask.xclient.message_type = XInternAtom(w.display, "_NET_WM_STATE", False);
     ask.xclient.format = 32;
     ask.xclient.data.l[0] = on ? 1 : 0;  // add, remove
-    ask.xclient.data.l[1] = long(XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False));
+    ask.xclient.data.l[1] = long(XInternAtom(w.display, "_NET_WM_STATE_FULLSCREEN", False));
     ask.xclient.data.l[3] = 1;  // from a normal application
-    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &ask);
-    XFlush(display);
-    if (info.info.x11.unlock_func) info.info.x11.unlock_func();
+    XSendEvent(w.display, DefaultRootWindow(w.display), False, SubstructureRedirectMask | SubstructureNotifyMask, &ask);
+    XFlush(w.display);
 }
 
 // GNOME and KDE ask for a scale of 2 with Xft.dpi 192. Read on a

@@ -304,8 +304,11 @@ int main(int argc, char** argv) {
                         kModeNames[k], differ, 640 * 480, maxDiff);
         }
     }
-    // Full screen: the game's frame with the scaling step, and the step alone.
-    if (only <= 0 && newEngine->setFullScreen(true)) {
+    // Full screen as F11 gives it: the game's frame with the scaling step,
+    // and the step alone.
+    screenSwitchAsked = only <= 0;
+    switchScreenIfAsked();
+    if (newEngine->fullScreen) {
         runFrames(Mode::Immediate, 10, false);
         Run whole = runFrames(Mode::Immediate, frames, false);
         Run step = runScaling(frames);

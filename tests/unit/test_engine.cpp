@@ -147,10 +147,8 @@ TEST(WindowAroundTheFrame, ScaleTwoRepeatsEachPixelExactlyAndRestoresTheState) {
 TEST_F(Engine, FullScreenIsRefusedOnAScreenSmallerThanTheFrameOnASide) {
     VK_SK_Engine engine(true);
     for (auto [w, h] : {std::pair{1024, 400}, {600, 1024}}) {
-        engine.screenWidth = w;
-        engine.screenHeight = h;
         fake::clearCalls();
-        EXPECT_FALSE(engine.setFullScreen(true));
+        EXPECT_FALSE(engine.setFullScreen(true, w, h));
         VK_ScaleFrameToWindow(640, 480, w, h);
         EXPECT_EQ(fake::texts(), Texts{}) << w << "x" << h;
         EXPECT_EQ(VK_FitFrame(640, 480, w, h).w, 640);
