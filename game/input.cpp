@@ -60,8 +60,10 @@ bool isPlayKey(int code) { return walkIndex(code) >= 0 || code == ' '; }
 // kept by what keys type, can be read by place.
 int symAtWalkPlace[4] = {'w', 'a', 's', 'd'};
 
+// A key SDL names no symbol is none of the walk keys: on Windows SDL drops
+// the extended bit of scancodes, so Mute (E0 20) comes on D's place.
 int keyOf(const SDL_keysym& keysym) {
-    int walkPlace = keysym.scancode ? walkLetterAt(keysym.scancode) : 0;
+    int walkPlace = keysym.scancode && keysym.sym != SDLK_UNKNOWN ? walkLetterAt(keysym.scancode) : 0;
     int i = walkIndex(walkPlace);
     if (i >= 0) symAtWalkPlace[i] = keysym.sym;
     return keyByPlace(keysym.sym, walkPlace, keysym.scancode != 0);
