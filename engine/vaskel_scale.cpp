@@ -32,23 +32,20 @@ int powerOfTwoAtLeast(int n) {
     return p;
 }
 
-GLuint copyTexture = 0;
-int copyW = 0, copyH = 0;
-
 // A whole multiple is the frame's pixels repeated, exactly and at less than
 // half the cost on llvmpipe; other scales are filtered.
-void bindCopyTexture(int frameW, int frameH, bool wholeMultiple) {
-    if (!copyTexture) glGenTextures(1, &copyTexture);
-    glBindTexture(GL_TEXTURE_2D, copyTexture);
+void bindCopyTexture(VK_FRAME_COPY& copy, int frameW, int frameH, bool wholeMultiple) {
+    if (!copy.texture) glGenTextures(1, &copy.texture);
+    glBindTexture(GL_TEXTURE_2D, copy.texture);
     GLint filter = wholeMultiple ? GL_NEAREST : GL_LINEAR;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
-    if (copyW >= frameW && copyH >= frameH) return;
-    copyW = powerOfTwoAtLeast(frameW);
-    copyH = powerOfTwoAtLeast(frameH);
+    if (copy.w >= frameW && copy.h >= frameH) return;
+    copy.w = powerOfTwoAtLeast(frameW);
+    copy.h = powerOfTwoAtLeast(frameH);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, copyW, copyH, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, copy.w, copy.h, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
 }
 
 void pushMatrix(GLenum mode) {
@@ -64,7 +61,7 @@ void popMatrix(GLenum mode) {
 
 }  // namespace
 
-void VK_ScaleFrameToWindow(int frameW, int frameH, int windowW, int windowH) {
+void VK_ScaleFrameToWindow(VK_FRAME_COPY& copy, int frameW, int frameH, int windowW, int windowH) {
     // A window smaller than the frame on a side holds only part of it.
     if (windowW < frameW || windowH < frameH || (windowW == frameW && windowH == frameH)) return;
     VK_RECT to = VK_FitFrame(frameW, frameH, windowW, windowH);
@@ -78,7 +75,7 @@ void VK_ScaleFrameToWindow(int frameW, int frameH, int windowW, int windowH) {
 
     glDisable(GL_SCISSOR_TEST);  // the copy and the clear must see the whole buffer
     bool wholeMultiple = to.w % frameW == 0 && to.w / frameW == to.h / frameH;
-    bindCopyTexture(frameW, frameH, wholeMultiple);
+    bindCopyTexture(copy, frameW, frameH, wholeMultiple);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, frameW, frameH);
     glViewport(0, 0, windowW, windowH);
     glClearColor(0, 0, 0, 1);
@@ -92,8 +89,8 @@ void VK_ScaleFrameToWindow(int frameW, int frameH, int windowW, int windowH) {
     // blend the border's black, and the texture's unused part, into the outer
     // pixels. Nearest samples blend nothing, and an inset would shift them.
     float inset = wholeMultiple ? 0.0f : 0.5f;
-    float s0 = inset / float(copyW), s1 = (float(frameW) - inset) / float(copyW);
-    float t0 = inset / float(copyH), t1 = (float(frameH) - inset) / float(copyH);
+    float s0 = inset / float(copy.w), s1 = (float(frameW) - inset) / float(copy.w);
+    float t0 = inset / float(copy.h), t1 = (float(frameH) - inset) / float(copy.h);
     glBegin(GL_QUADS);
     glTexCoord2f(s0, t0), glVertex2f(float(to.x), float(to.y));
     glTexCoord2f(s1, t0), glVertex2f(float(to.x + to.w), float(to.y));

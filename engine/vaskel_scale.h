@@ -18,9 +18,15 @@ VK_RECT VK_FitFrame(int frameW, int frameH, int windowW, int windowH);
 // and the screen holds; at least 1.
 int VK_WindowScale(int desktopScale, int frameW, int frameH, int screenW, int screenH);
 
+// The texture the scaling step copies the frame into: one per GL context,
+// made at the step's first call and kept for the context's lifetime.
+struct VK_FRAME_COPY {
+    unsigned texture = 0;
+    int w = 0, h = 0;  // its sides, powers of two
+};
+
 // Scales the frame drawn at the bottom left of the back buffer up to the
 // window. Does nothing, and makes no GL call, when the window is the frame
 // or smaller than it on a side.
-// Leaves every piece of GL state as it found it, bindings included. Its
-// texture is made at the first call and kept for the context's lifetime.
-void VK_ScaleFrameToWindow(int frameW, int frameH, int windowW, int windowH);
+// Leaves every piece of GL state as it found it, bindings included.
+void VK_ScaleFrameToWindow(VK_FRAME_COPY& copy, int frameW, int frameH, int windowW, int windowH);

@@ -22,7 +22,7 @@ const char kLogUpper[] = "SK_ENGINE.TXT";
 
 }  // namespace
 
-VK_SK_Engine::VK_SK_Engine(bool defaultSetup) {
+VK_SK_Engine::VK_SK_Engine(bool defaultSetup, int desktopScale) {
     vkLogClear(kLog);
     vkLog("Entering Engine Initialization\n", kLog);
     vkLog("Initializing SDL Video, Audio and Timer functions.\n", kLogUpper);
@@ -66,8 +66,6 @@ VK_SK_Engine::VK_SK_Engine(bool defaultSetup) {
     vkLog("Finished Engine Initialization\n", kLog);
 }
 
-int VK_SK_Engine::desktopScale = 1;
-
 // Only the size changes, never SDL's flags: classic SDL keeps the context
 // then, where a new flag would make it anew on Windows. SDL 1.2's own full
 // screen would also take the keyboard and cover the desktop whatever the
@@ -90,6 +88,8 @@ bool VK_SK_Engine::setFullScreen(bool on, int screenW, int screenH) {
     if (switched) fullScreen = on;
     return switched;
 }
+
+void VK_SK_Engine::scaleFrameToWindow() { VK_ScaleFrameToWindow(frameCopy, width, height, windowWidth, windowHeight); }
 
 VK_SK_Engine::~VK_SK_Engine() {
     vkLog("Destroying Engine\n", kLogUpper);

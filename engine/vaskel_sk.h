@@ -1,5 +1,7 @@
 #pragma once
 
+#include "vaskel_scale.h"
+
 #include <SDL/SDL.h>
 #include <cstdint>
 
@@ -11,7 +13,9 @@ public:
     // true: 640x480 at the desktop's colour depth (the only setup the game
     // uses). false: the same size at whatever depth SDL picks (bpp 0),
     // without the default-setup log lines or the video-info query.
-    explicit VK_SK_Engine(bool defaultSetup);
+    // desktopScale: how many times larger the desktop wants windows drawn
+    // (2 on a high-density screen), taken where the screen holds it.
+    explicit VK_SK_Engine(bool defaultSetup, int desktopScale = 1);
     virtual ~VK_SK_Engine();
 
     VK_SK_Engine(const VK_SK_Engine&) = delete;
@@ -28,9 +32,8 @@ public:
     // the window or smaller than the frame on a side.
     bool setFullScreen(bool on, int screenW, int screenH);
 
-    // Asked of the desktop before construction: how many times larger it
-    // wants windows drawn (2 on a high-density screen). 1 by default.
-    static int desktopScale;
+    // The frame scaled up to the window, before each swap.
+    void scaleFrameToWindow();
 
     int32_t width = 0;  // the game's frame, which it always draws at the window's bottom left
     int32_t height = 0;
@@ -43,4 +46,5 @@ public:
     int32_t bpp = 0;
     const SDL_VideoInfo* videoInfo = nullptr;  // owned by SDL
     Uint32 videoFlags = 0;
+    VK_FRAME_COPY frameCopy;  // the scaling step's texture, in this engine's context
 };

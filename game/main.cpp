@@ -2,8 +2,6 @@
 // and the two ways the program ends.
 #include "game.h"
 
-#include "../engine/vaskel_scale.h"
-
 #include <GL/gl.h>
 
 #include <cstdio>
@@ -32,8 +30,7 @@ void deleteEngine() {
 }  // namespace
 
 void temp_startup() {
-    VK_SK_Engine::desktopScale = desktopScaleAsked();
-    newEngine = new VK_SK_Engine(true);
+    newEngine = new VK_SK_Engine(true, desktopScaleAsked());
     newEngine->initGL(true);
     temp_watch_events();
     StoneTexture = new VK_TEXTURE("./textures/stone.bmp", false);
@@ -88,7 +85,7 @@ unsigned retTime() {
 void temp_draw_screen() {
     temp_begin_frame();
     GameDraw();
-    if (newEngine) VK_ScaleFrameToWindow(newEngine->width, newEngine->height, newEngine->windowWidth, newEngine->windowHeight);
+    if (newEngine) newEngine->scaleFrameToWindow();
     SDL_GL_SwapBuffers();
 }
 

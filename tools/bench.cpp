@@ -13,7 +13,6 @@
 // thread alone) with median, 95th percentile and maximum, wall time per frame
 // and peak resident memory. Under callgrind only the measured frames are
 // collected (client requests), so tools/bench can split their cost by object.
-#include "engine/vaskel_scale.h"
 #include "game/game.h"
 
 #include <GL/gl.h>
@@ -183,7 +182,7 @@ Run runScaling(int frames) {
         glFinish();
         double c0 = seconds(CLOCK_PROCESS_CPUTIME_ID), t0 = seconds(CLOCK_THREAD_CPUTIME_ID),
                w0 = seconds(CLOCK_MONOTONIC);
-        VK_ScaleFrameToWindow(newEngine->width, newEngine->height, newEngine->windowWidth, newEngine->windowHeight);
+        newEngine->scaleFrameToWindow();
         glFinish();
         r.cpu.push_back(seconds(CLOCK_PROCESS_CPUTIME_ID) - c0);
         r.thread.push_back(seconds(CLOCK_THREAD_CPUTIME_ID) - t0);

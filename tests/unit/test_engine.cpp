@@ -123,7 +123,8 @@ TEST(WindowAroundTheFrame, FitsScalesAndIsAskedFor) {
 // both axes; and every push the step makes is popped, the attributes last.
 TEST(WindowAroundTheFrame, ScaleTwoRepeatsEachPixelExactlyAndRestoresTheState) {
     fake::reset();
-    VK_ScaleFrameToWindow(640, 480, 1280, 960);
+    VK_FRAME_COPY copy;
+    VK_ScaleFrameToWindow(copy, 640, 480, 1280, 960);
     std::vector<fake::Call> corners;
     for (const auto& c : fake::calls())
         if (c.name == "glTexCoord2f" || c.name == "glVertex2f") corners.push_back(c);
@@ -149,7 +150,9 @@ TEST_F(Engine, FullScreenIsRefusedOnAScreenSmallerThanTheFrameOnASide) {
     for (auto [w, h] : {std::pair{1024, 400}, {600, 1024}}) {
         fake::clearCalls();
         EXPECT_FALSE(engine.setFullScreen(true, w, h));
-        VK_ScaleFrameToWindow(640, 480, w, h);
+        engine.windowWidth = w;
+        engine.windowHeight = h;
+        engine.scaleFrameToWindow();
         EXPECT_EQ(fake::texts(), Texts{}) << w << "x" << h;
         EXPECT_EQ(VK_FitFrame(640, 480, w, h).w, 640);
     }
