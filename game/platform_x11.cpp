@@ -20,6 +20,7 @@
 #include <SDL/SDL_syswm.h>
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 
@@ -212,12 +213,40 @@ void showFullScreen(bool on) {
     XFlush(w.display);
 }
 
-// GNOME and KDE ask for a scale of 2 with Xft.dpi 192. Read on a
-// connection of its own, before SDL opens the window.
+namespace {
+
+// A CARDINAL property of the root window: count values from the first'th.
+bool rootCardinals(Display* display, const char* name, long first, long count, long* values) {
+    Atom type = None;
+    int format = 0;
+    unsigned long got = 0, after = 0;
+    unsigned char* data = nullptr;
+    Atom atom = XInternAtom(display, name, False);
+    bool read = XGetWindowProperty(display, DefaultRootWindow(display), atom, first, count, False, XA_CARDINAL,
+                                   &type, &format, &got, &after, &data) == Success &&
+                type == XA_CARDINAL && format == 32 && got == static_cast<unsigned long>(count);
+    if (read) std::memcpy(values, data, sizeof(long) * size_t(count));  // format 32 comes as longs
+    if (data) XFree(data);
+    return read;
+}
+
+// A title bar as tall as GNOME's, at each step of the scale.
+const int TITLE_BAR = 40;
+
+}  // namespace
+
+// GNOME and KDE ask for a scale of 2 with Xft.dpi 192. Taken where the
+// window manager's work area (the screen less its panels) holds the scaled
+// window with its title bar. Read on a connection of its own, before SDL
+// opens the window.
 int desktopScaleAsked() {
     Display* display = XOpenDisplay(nullptr);
     if (!display) return 1;
     int scale = desktopScaleFromResources(XResourceManagerString(display));
+    long desktop = 0, area[4];
+    if (!rootCardinals(display, "_NET_CURRENT_DESKTOP", 0, 1, &desktop)) desktop = 0;
+    if (scale > 1 && rootCardinals(display, "_NET_WORKAREA", desktop * 4, 4, area))
+        while (scale > 1 && (640 * scale > area[2] || (480 + TITLE_BAR) * scale > area[3])) scale--;
     XCloseDisplay(display);
     return scale;
 }

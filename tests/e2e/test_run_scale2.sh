@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A desktop that asks for a scale of 2 (Xft.dpi 192, as GNOME and KDE set
-# it) gets a 1280x960 window showing the 640x480 picture scaled.
+# it) gets a 1280x960 window showing the 640x480 picture scaled, each pixel
+# a 2x2 block; one whose work area is lower keeps 640x480.
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 
@@ -21,4 +22,9 @@ assert_eq 0 "$off" "pixels unlike their 2x2 block"
 key Escape
 wait_game_exit 30
 assert_eq 0 "$GAME_STATUS" "exit status"
+# Panels leave 1000 rows of the screen: 960 and a title bar do not fit.
+xprop -root -f _NET_WORKAREA 32c -set _NET_WORKAREA 0,40,2560,1000
+GAME_SIZE=640x480 start_game
+key Escape
+wait_game_exit 30
 echo "PASS"
