@@ -6,8 +6,7 @@
 #include <cstdint>
 
 VK_RECT VK_FitFrame(int frameW, int frameH, int windowW, int windowH) {
-    bool noLarger = windowW <= frameW && windowH <= frameH;
-    if (frameW <= 0 || frameH <= 0 || windowW < frameW || windowH < frameH || noLarger) return {0, 0, frameW, frameH};
+    if (frameW <= 0 || frameH <= 0 || windowW < frameW || windowH < frameH) return {0, 0, frameW, frameH};
     // Exact in integers: width by height, whichever side binds.
     int w = windowW, h = int(int64_t(windowW) * frameH / frameW);
     if (h > windowH) {

@@ -17,6 +17,8 @@
 // sdl12-compat grabs no keyboard and names no outer window.
 #include "game.h"
 
+#include "../engine/vaskel_scale.h"
+
 #include <SDL/SDL_syswm.h>
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
@@ -136,7 +138,8 @@ int walkLetterAt(Uint8 scancode) {
 }
 
 // The keymap's first level in the group in use. Both libraries name a
-// Latin-1 key by its keysym; others they name as on a US keyboard.
+// letter key by its keysym; a place whose key types no ASCII character
+// keeps its US letter until its key is pressed.
 int symTypedAtWalkPlace(int letter) {
     SdlWindows w;
     if (!sdlWindows(w)) return 0;
@@ -246,7 +249,7 @@ int desktopScaleAsked() {
     long desktop = 0, area[4];
     if (!rootCardinals(display, "_NET_CURRENT_DESKTOP", 0, 1, &desktop)) desktop = 0;
     if (scale > 1 && rootCardinals(display, "_NET_WORKAREA", desktop * 4, 4, area))
-        while (scale > 1 && (640 * scale > area[2] || (480 + TITLE_BAR) * scale > area[3])) scale--;
+        scale = VK_WindowScale(scale, 640, 480 + TITLE_BAR, int(area[2]), int(area[3]));
     XCloseDisplay(display);
     return scale;
 }
