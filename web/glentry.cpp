@@ -87,12 +87,6 @@ void glDepthFunc(GLenum func) { submit(Command::DEPTHFUNC, func); }
 void glMatrixMode(GLenum mode) { submit(Command::MATRIXMODE, mode); }
 void glLoadIdentity(void) { submit(Command::LOADIDENTITY); }
 void glPushMatrix(void) { submit(Command::PUSH); }
-// The scaling step's calls: the page's canvas is always the game's frame,
-// which the browser scales itself, so the step never draws here.
-void glPushAttrib(GLbitfield) {}
-void glPopAttrib(void) {}
-void glTexEnvi(GLenum, GLenum, GLint) {}
-void glCopyTexSubImage2D(GLenum, GLint, GLint, GLint, GLint, GLint, GLsizei, GLsizei) {}
 void glPopMatrix(void) { submit(Command::POP); }
 void glCallList(GLuint list) { submit(Command::CALLLIST, list); }
 void glClear(GLbitfield mask) { submit(Command::CLEAR, mask); }

@@ -329,11 +329,20 @@ Uint32 SDL_GetTicks(void) { return gClock.ticks32(emscripten_get_now()); }
 // Resumes at the first of the display's frames at or after `until` (page
 // clock, ms), so the frame drawn next is shown at that refresh with no
 // extra presentation. A timer stands in where a page gets no display
-// frames, so the game never stalls on them.
-EM_ASYNC_JS(void, waitForDisplayFrame, (double until), {
-    await new Promise(function(resolve) {
+// frames, so the game never stalls on them. The game is woken as
+// emscripten wakes its own sleeps: the runtime kept alive meanwhile, and
+// the game's exit, which unwinds its code with a throw, taken as an end
+// rather than left to the browser as an uncaught error.
+EM_JS(void, waitForDisplayFrame, (double until), {
+    return Asyncify.handleSleep(function(wakeUp) {
+        runtimeKeepalivePush();
         var asked = 0, timer = setTimeout(done, Math.max(0, until - performance.now()) + 100);
-        function done() { clearTimeout(timer); cancelAnimationFrame(asked); resolve(); }
+        function done() {
+            clearTimeout(timer);
+            cancelAnimationFrame(asked);
+            runtimeKeepalivePop();
+            callUserCallback(wakeUp);
+        }
         function frame() { if (performance.now() >= until) done(); else asked = requestAnimationFrame(frame); }
         asked = requestAnimationFrame(frame);
     });

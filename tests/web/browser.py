@@ -12,7 +12,6 @@ import atexit
 import base64
 import functools
 import glob
-import hashlib
 import http.server
 import json
 import os
@@ -71,11 +70,16 @@ img.onerror = () => done(null);
 img.src = url;
 """
 
-# Put first into a page's head (Site(head=...)), keeps its console lines.
+# Put first into a page's head (Site(head=...)), keeps its console lines,
+# warnings and errors marked, and the errors the page left to the browser.
 CONSOLE_RECORDER = ("<script>window.consoleLines = []; ['log', 'warn', 'error'].forEach(function (k) {"
                     "  var f = console[k]; console[k] = function () {"
-                    "    window.consoleLines.push(Array.prototype.join.call(arguments, ' '));"
-                    "    return f.apply(console, arguments); }; });</script>")
+                    "    var line = Array.prototype.join.call(arguments, ' ');"
+                    "    window.consoleLines.push(k === 'log' ? line : k + ': ' + line);"
+                    "    return f.apply(console, arguments); }; });"
+                    "['error', 'unhandledrejection'].forEach(function (type) { addEventListener(type, function (e) {"
+                    "  setTimeout(function () { if (!e.defaultPrevented)"
+                    "    window.consoleLines.push('uncaught: ' + (e.message || e.reason)); }); }); });</script>")
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 PICDIFF = os.path.join(HERE, "../e2e/picdiff")
@@ -108,15 +112,16 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
             return
         path = self.path.split("?")[0]
         time.sleep(self.site.slow.get(path, 0))
-        if self.site.head and path in ("/", "/index.html", "/sw.js"):
+        if path in self.site.before:
+            self.site.before.pop(path)()
+        if path in self.site.status:
+            self.send_error(self.site.status[path])
+            return
+        if self.site.head and path in ("/", "/index.html"):  # as hosts rewrite pages
             with open(os.path.join(self.directory, "index.html"), "rb") as f:
-                built = f.read()
-            page = built.replace(b"<head>", b"<head>" + self.site.head.encode(), 1)
-            if path == "/sw.js":  # the changed page is this build's
-                with open(os.path.join(self.directory, "sw.js"), "rb") as f:
-                    page = f.read().replace(*(hashlib.sha256(p).hexdigest().encode() for p in (built, page)))
+                page = f.read().replace(b"<head>", b"<head>" + self.site.head.encode(), 1)
             self.send_response(200)
-            self.send_header("Content-Type", "text/javascript" if path == "/sw.js" else "text/html")
+            self.send_header("Content-Type", "text/html")
             self.send_header("Content-Length", str(len(page)))
             self.end_headers()
             self.wfile.write(page)
@@ -131,11 +136,14 @@ class Site:
     """Serves a directory on 127.0.0.1 on a free port, in this process.
     head: markup put first into the page's head (a test's change to what the
     browser offers); hang(): from then on no request is answered; slow:
-    seconds each answer to a path waits."""
+    seconds each answer to a path waits; status: the HTTP error a path gets;
+    before: what to do, once, before a path is answered."""
 
     def __init__(self, root, head=""):
         self.head = head
         self.slow = {}
+        self.status = {}
+        self.before = {}
         self.hanging = threading.Event()
         self.released = threading.Event()
         handler = functools.partial(QuietHandler, directory=root, site=self)
@@ -442,6 +450,13 @@ class Browser:
             return self.driver.execute_script(
                 "const kept = window.consoleLines || null; if (kept) window.consoleLines = []; return kept;")
         return [e["message"] for e in self.driver.get_log("browser")]
+
+    def complaints(self):
+        """The page's warnings and errors since the last look at its console."""
+        if self.engine == "chromium":
+            return [e["message"] for e in self.driver.get_log("browser") if e["level"] in ("WARNING", "SEVERE")]
+        return [m for m in self.console() or [] if m.split(":")[0] in ("warn", "warning", "error", "pageerror",
+                                                                       "uncaught")]
 
     def frame_rate(self, seconds):
         """Frames counted over `seconds` of the page's own clock."""

@@ -13,7 +13,7 @@ from disk, a first move of the mouse on a fresh page, a phone-sized touch
 screen held either way round, and the site as a web app played offline. Pictures are canvas captures
 taken at frame boundaries; only the fall's pace is measured in time.
 """
-import functools
+import glob
 import hashlib
 import os
 import re
@@ -450,26 +450,35 @@ class PhoneHeldSideways(unittest.TestCase):
             site.close()
 
 
+def game_file(root, kind):
+    """The name of the site's game file of a kind: "js", "wasm" or "data"."""
+    return os.path.basename(glob.glob(os.path.join(root, "vaskel.*." + kind))[0])
+
+
 def rebuild(root):
     """What tools/build-web makes of another version, whose glue and wasm
-    differ: every digest naming a changed file made anew."""
-    def digest(name):
+    differ: each under its new digest's name, the old ones gone, the page
+    and the worker naming the new."""
+    def read(name):
         with open(os.path.join(root, name), "rb") as f:
-            return hashlib.sha256(f.read()).hexdigest()
+            return f.read()
 
-    def edit(name, change):
-        with open(os.path.join(root, name), "rb") as f:
-            data = change(f.read())
-        with open(os.path.join(root, name), "wb") as f:
+    page, worker = read("index.html"), read("sw.js")
+    for kind, added in (("js", b"\n// rebuilt\n"), ("wasm", b"\x00\x08\x07rebuilt")):  # wasm: a custom section
+        old = game_file(root, kind)
+        data = read(old) + added
+        digest = hashlib.sha256(data).hexdigest()
+        new = "vaskel.%s.%s" % (digest[:16], kind)
+        with open(os.path.join(root, new), "wb") as f:
             f.write(data)
-
-    old = {n: digest(n) for n in ("vaskel.js", "vaskel.wasm", "index.html")}
-    edit("vaskel.js", lambda js: js + b"\n// rebuilt\n")
-    edit("vaskel.wasm", lambda wasm: wasm + b"\x00\x08\x07rebuilt")  # a custom section
-    for name, pattern, new in [("index.html", rb"vaskel [0-9.]+:", b"vaskel 9.9.9:"),
-                               ("sw.js", rb"CACHE = '[^']*'", b"CACHE = 'vaskel-9.9.9-rebuilt'")]:
-        edit(name, lambda text: functools.reduce(lambda t, n: t.replace(old[n].encode(), digest(n).encode()),
-                                                 old, re.sub(pattern, new, text, count=1)))
+        os.remove(os.path.join(root, old))
+        page = page.replace(old.encode(), new.encode())
+        worker = worker.replace(old.encode(), new.encode()).replace(
+            hashlib.sha256(data[:-len(added)]).hexdigest().encode(), digest.encode())
+    for name, text in (("index.html", re.sub(rb"vaskel [0-9.]+:", b"vaskel 9.9.9:", page, count=1)),
+                       ("sw.js", re.sub(rb"CACHE = '[^']*'", b"CACHE = 'vaskel-9.9.9-rebuilt'", worker, count=1))):
+        with open(os.path.join(root, name), "wb") as f:
+            f.write(text)
 
 
 class InstalledWebApp(unittest.TestCase):
@@ -491,14 +500,15 @@ class InstalledWebApp(unittest.TestCase):
 
                 # Another build, whose wasm is slow to come: the page runs its own.
                 rebuild(root)
-                site.slow["/vaskel.wasm"] = 5
+                new = [game_file(root, kind) for kind in ("js", "wasm")]
+                site.slow["/" + new[1]] = 5
                 d.refresh()
                 b.wait("the rebuilt page", lambda: "9.9.9" in d.find_element(By.TAG_NAME, "h1").text, 60)
                 b.wait_frames(1)
                 got = d.execute_script("return performance.getEntriesByType('resource').map("
-                                       "e => [e.name.split('?')[0].split('/').pop(), e.decodedBodySize]);")
-                self.assertEqual({n: os.path.getsize(os.path.join(root, n)) for n in ("vaskel.js", "vaskel.wasm")},
-                                 {n: size for n, size in got if n in ("vaskel.js", "vaskel.wasm")},
+                                       "e => [e.name.split('/').pop(), e.decodedBodySize]);")
+                self.assertEqual({n: os.path.getsize(os.path.join(root, n)) for n in new},
+                                 {n: size for n, size in got if n.endswith((".js", ".wasm")) and n != "sw.js"},
                                  "one page load mixed two builds")
                 kept = lambda: d.execute_async_script("caches.keys().then(arguments[0])")
                 try:
@@ -542,6 +552,14 @@ UNCAUGHT = "<script>addEventListener('load', () => setTimeout(() => { throw new 
 # Firefox the focus, come before the answer to the press's pointer lock.
 SLOW_PRESS = ("<script>document.addEventListener('mousedown', function () {"
               " var t = performance.now(); while (performance.now() - t < 400); });</script>")
+# A host's own line in every page it serves, and a browser without service workers.
+HOST_ADDED = "<script>window.host = 'added by the host';</script>"
+NO_WORKER = "<script>delete Navigator.prototype.serviceWorker;</script>"
+# A machine that draws a frame in less than the game's 30 ms, as players'
+# do: the game's clock runs at a quarter of the page's, so it always waits
+# for the display.
+FAST_MACHINE = ("<script>(function () { var now = performance.now.bind(performance);"
+                " performance.now = function () { return now() / 4; }; })();</script>")
 # An iPhone: no full screen for a page's elements.
 NO_ELEMENT_FULLSCREEN = ("<script>delete Element.prototype.requestFullscreen;"
                          "delete Element.prototype.webkitRequestFullscreen;</script>")
@@ -568,8 +586,11 @@ class CoreChecks:
         for site in self.sites:
             site.close()
 
-    def open(self, root=None, head="", size=(900, 900)):
+    def open(self, root=None, head="", size=(900, 900), **serve):
+        """The page in this engine; serve: the Site's status and before."""
         site = Site(root or SITE, CONSOLE_RECORDER + head if self.ENGINE == "webkit" else head)
+        for what, paths in serve.items():
+            getattr(site, what).update(paths)
         self.sites.append(site)
         b = Browser(site.url, engine=self.ENGINE, size=size)
         self.browsers.append(b)
@@ -580,7 +601,7 @@ class CoreChecks:
             b.driver.save_screenshot(os.path.join(os.environ["VASKEL_KEEP"], "%s-%s.png" % (name, self.ENGINE)))
 
     def test_play_turn_capture_and_escape(self):
-        b, _ = self.open(head=SLOW_PRESS)
+        b, _ = self.open(head=SLOW_PRESS + FAST_MACHINE)
         b.wait("Running.", lambda: b.text("status") == "Running.", 180)
         lines = b.console()
         self.assertEqual(STARTUP_LINES, [s for m in lines for s in STARTUP_LINES if m.rstrip('"').endswith(s)])
@@ -606,11 +627,14 @@ class CoreChecks:
             b.driver.execute_script("document.exitPointerLock();")
             b.wait("the pointer released", lambda: not b.driver.execute_script(locked), 120)
 
+        b.complaints()
         b.key("Escape", True)
         b.key("Escape", False)
         b.wait("the end of the game", lambda: b.state()["ended"], 120)
         self.assertEqual(0, b.state()["exitStatus"])
         self.assertIn("has ended", b.text("status"))
+        b.driver.execute_async_script("setTimeout(arguments[0], 500);")  # for what the unwinding leaves
+        self.assertEqual([], b.complaints(), "the game's own end logged")
 
     def test_lost_context_comes_back_where_it_was(self):
         b, _ = self.open()
@@ -651,7 +675,7 @@ class CoreChecks:
         with tempfile.TemporaryDirectory(prefix="vaskel-site-") as tmp:
             root = os.path.join(tmp, "site")
             shutil.copytree(SITE, root)
-            b, site = self.open(root)
+            b, site = self.open(root, head=HOST_ADDED)
             b.wait_frames(1)
             b.wait("the service worker in control", lambda: b.driver.execute_script(
                 "return !!(navigator.serviceWorker && navigator.serviceWorker.controller);"), 120)
@@ -663,6 +687,17 @@ class CoreChecks:
                 self.assertGreater(moves_while_held(b, b.still(LOGO_GONE), *held(b, "w")), 0.05,
                                    "%s: holding w did not walk" % trouble.__name__)
             self.assertEqual([], [m for m in b.console() if "no offline play" in m])
+
+    def test_says_which_game_file_did_not_come(self):
+        with tempfile.TemporaryDirectory(prefix="vaskel-site-") as tmp:
+            root = os.path.join(tmp, "site")
+            shutil.copytree(SITE, root)
+            wasm, data, js = ("/" + game_file(root, kind) for kind in ("wasm", "data", "js"))
+            for head, serve, said in [(NO_WORKER, {"status": {wasm: 404}}, wasm[1:] + " is not on the site"),
+                                      ("", {"status": {data: 500}}, data[1:] + " (HTTP 500)"),
+                                      (NO_WORKER, {"before": {js: lambda: rebuild(root)}}, "updated while")]:
+                b, _ = self.open(root, head=head, **serve)
+                b.wait("the page to say " + said, lambda: said in b.text("status"), 120)
 
     def test_what_only_chromium_checks(self):
         if self.ENGINE == "chromium":

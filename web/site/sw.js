@@ -1,25 +1,42 @@
 // Keeps the site's files so the game starts and plays with no network once
-// it has been opened. One page load is one build: the page asks for each of
-// its game files by digest, and gets exactly that file, kept or fetched, or
-// an error the page explains; a file of another build never answers. The
-// kept copy is one whole build, checked file by file before any is kept, or
-// nothing; the cache is named after the build and older builds' are dropped.
+// it has been opened. The game's files carry their digest in their names, so
+// a name is one file for good and a kept copy answers first. The page, the
+// manifest and the icons are kept as the host served them (hosts rewrite
+// pages) and come from the network first. The kept copy is one whole build,
+// checked before any file is kept, or nothing; the cache is named after the
+// build and older builds' are dropped.
 const CACHE = 'vaskel-@BUILD@';
-// Every file of this build and its SHA-256; './' is index.html.
-const FILES = @FILES@;
+// This build's game files and their SHA-256.
+const GAME = @GAME@;
+// The rest of the site; './' is index.html.
+const PAGES = ['./', 'index.html', 'favicon.ico', 'manifest.json', 'icon-192.png'];
 
 function hex(digest) {
   return Array.from(new Uint8Array(digest), (b) => b.toString(16).padStart(2, '0')).join('');
 }
 
-class AnotherBuild extends Error {}
+function fetched(name) {
+  return fetch(name, { cache: 'no-cache' }).then((response) => {
+    if (!response.ok) throw new Error(name + ': HTTP ' + response.status);
+    return response;
+  });
+}
 
-// The network's answer for url, if it is the file with that digest.
-function fetchExactly(url, digest) {
-  return fetch(url, { cache: 'no-cache' }).then((response) => {
-    if (!response.ok) throw new Error(url + ': HTTP ' + response.status);
-    return response.clone().arrayBuffer().then((body) => crypto.subtle.digest('SHA-256', body)).then((got) => {
-      if (hex(got) !== digest) throw new AnotherBuild(url);
+function gameFile(name) {
+  return fetched(name).then((response) => response.clone().arrayBuffer()
+    .then((body) => crypto.subtle.digest('SHA-256', body))
+    .then((got) => {
+      if (hex(got) !== GAME[name]) throw new Error(name + ': not the file of that name');
+      return response;
+    }));
+}
+
+// A page naming other game files is another build's: the site is being uploaded.
+function page(name) {
+  return fetched(name).then((response) => {
+    if (name !== './' && !name.endsWith('.html')) return response;
+    return response.clone().text().then((text) => {
+      if (Object.keys(GAME).some((file) => !text.includes(file))) throw new Error(name + ': another build');
       return response;
     });
   });
@@ -27,8 +44,8 @@ function fetchExactly(url, digest) {
 
 // A failed install leaves the worker before it in charge, with its own kept build.
 self.addEventListener('install', (event) => {
-  const names = Object.keys(FILES);
-  event.waitUntil(Promise.all(names.map((name) => fetchExactly(name, FILES[name])))
+  const names = Object.keys(GAME).concat(PAGES);
+  event.waitUntil(Promise.all(names.map((name) => (GAME[name] ? gameFile(name) : page(name))))
     .then((answers) => caches.open(CACHE).then((cache) =>
       Promise.all(answers.map((answer, i) => cache.put(names[i], answer)))))
     .catch((err) => caches.delete(CACHE).then(() => { throw err; }))
@@ -44,9 +61,10 @@ self.addEventListener('activate', (event) => {
   event.waitUntil(dropOlderBuilds().then(() => self.clients.claim()));
 });
 
-// Only this build's own cache: another build's, not yet dropped, is not this build.
+// Only this build's own cache, and only if it is there: an old worker still
+// answering after a newer one dropped it must not make it again.
 function kept(request) {
-  return caches.open(CACHE).then((cache) => cache.match(request, { ignoreSearch: true }));
+  return caches.match(request, { cacheName: CACHE, ignoreSearch: true });
 }
 
 // The page's files other than the game's: the network first whenever it
@@ -64,23 +82,11 @@ function latest(event) {
   return Promise.race([network, late]).catch(() => kept(event.request).then((file) => file || Response.error()));
 }
 
-// A game file of one build: this build's kept copy, or the network's when
-// it is that very file. The page is told why it gets none.
-function exactly(event, name, digest) {
-  const ours = FILES[name] === digest;
-  return (ours ? kept(event.request) : Promise.resolve(null))
-    .then((file) => file || fetchExactly(event.request.url, digest))
-    .catch((err) => {
-      const why = err instanceof AnotherBuild ? 'another-build' : 'unreachable';
-      event.waitUntil(self.clients.get(event.clientId).then((page) => page && page.postMessage({ vaskel: why, name })));
-      return Response.error();
-    });
-}
-
+// A game file is the same under its name in every build: the kept copy, else
+// the network's answer as it is, which the page reads when it fails.
 self.addEventListener('fetch', (event) => {
   const url = new URL(event.request.url);
   if (event.request.method !== 'GET' || url.origin !== self.location.origin) return;
-  const digest = url.searchParams.get('sha256');
   const name = url.pathname.slice(url.pathname.lastIndexOf('/') + 1);
-  event.respondWith(digest ? exactly(event, name, digest) : latest(event));
+  event.respondWith(GAME[name] ? kept(event.request).then((file) => file || fetch(event.request)) : latest(event));
 });

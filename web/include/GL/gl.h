@@ -36,10 +36,6 @@
 #define glPixelStorei vkw_glPixelStorei
 #define glPopMatrix vkw_glPopMatrix
 #define glPushMatrix vkw_glPushMatrix
-#define glPushAttrib vkw_glPushAttrib
-#define glPopAttrib vkw_glPopAttrib
-#define glTexEnvi vkw_glTexEnvi
-#define glCopyTexSubImage2D vkw_glCopyTexSubImage2D
 #define glRotatef vkw_glRotatef
 #define glScalef vkw_glScalef
 #define glShadeModel vkw_glShadeModel
@@ -86,11 +82,6 @@ void glOrtho(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdou
 void glPixelStorei(GLenum pname, GLint param);
 void glPopMatrix(void);
 void glPushMatrix(void);
-void glPushAttrib(GLbitfield mask);
-void glPopAttrib(void);
-void glTexEnvi(GLenum target, GLenum pname, GLint param);
-void glCopyTexSubImage2D(GLenum target, GLint level, GLint xoffset, GLint yoffset, GLint x, GLint y, GLsizei width,
-                         GLsizei height);
 void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z);
 void glScalef(GLfloat x, GLfloat y, GLfloat z);
 void glShadeModel(GLenum mode);

@@ -118,11 +118,4 @@ typedef double GLclampd;
 #define GL_TEXTURE_WRAP_T 0x2803
 #define GL_REPEAT 0x2901
 #define GL_CLAMP 0x2900
-// Named by the scaling step, which never draws in the browser.
-#define GL_ALL_ATTRIB_BITS 0x000FFFFF
-#define GL_SCISSOR_TEST 0x0C11
-#define GL_ALPHA_TEST 0x0BC0
 #define GL_VIEWPORT 0x0BA2
-#define GL_TEXTURE_ENV 0x2300
-#define GL_TEXTURE_ENV_MODE 0x2200
-#define GL_REPLACE 0x1E01
