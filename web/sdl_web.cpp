@@ -333,6 +333,9 @@ Uint32 SDL_GetTicks(void) { return gClock.ticks32(emscripten_get_now()); }
 // emscripten wakes its own sleeps: the runtime kept alive meanwhile, and
 // the game's exit, which unwinds its code with a throw, taken as an end
 // rather than left to the browser as an uncaught error.
+#ifdef EM_JS_DEPS  // newer emscripten leaves out what no library function of its own needs
+EM_JS_DEPS(waitForDisplayFrame, "$callUserCallback,$runtimeKeepalivePush,$runtimeKeepalivePop");
+#endif
 EM_JS(void, waitForDisplayFrame, (double until), {
     return Asyncify.handleSleep(function(wakeUp) {
         runtimeKeepalivePush();
