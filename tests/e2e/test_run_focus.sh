@@ -2,7 +2,8 @@
 # Under the window managers of real desktops (openbox; metacity, GNOME
 # Flashback's; xfwm4, Xfce's), each with its Alt+Tab as shipped, the pointer
 # and the keyboard are the player's whenever the game is not being played:
-#   sweep    another window focused, the pointer swept across the game at
+#   sweep    another window focused (under i3 by a click in it), the
+#            pointer swept across the game at
 #            7 px every 10 ms, both ways, ends where it was sent and the
 #            view does not move;
 #   away     Alt+Tab, typed as a person types it, switches away on the
@@ -107,8 +108,19 @@ sweep_from() {
     eval "$(xdotool getmouselocation --shell)"
     [ "$X,$Y" = "$x,384" ] || { note "swept to $x,384, the pointer is at $X,$Y"; return 1; }
 }
+# Under i3 the other window is focused as a player focuses it there: by a
+# click at its far end, after which the sweep crosses the game from it.
+focus_other() {
+    if [ "$VASKEL_WM" = i3 ]; then
+        local X Y WIDTH HEIGHT SCREEN
+        eval "$(xdotool getwindowgeometry --shell "$other")"
+        xdotool mousemove $((X + WIDTH - 5)) $((Y + HEIGHT / 2)) click 1
+    else
+        timeout 20 xdotool windowactivate --sync "$other" 2>/dev/null || true
+    fi
+}
 sweep_unmoved() {
-    timeout 20 xdotool windowactivate --sync "$other" 2>/dev/null || true
+    focus_other
     wait_until 20 _active "$other" || { note "the other window did not take the focus"; return 1; }
     wait_settled "$E2E_DIR/before_sweep.png"
     sweep_from 150 878 && sweep_from 878 150 || return 1
