@@ -3,9 +3,8 @@
 # Flashback's; xfwm4, Xfce's), each with its Alt+Tab as shipped, the pointer
 # and the keyboard are the player's whenever the game is not being played:
 #   sweep    another window focused (under i3 by a click in it), the
-#            pointer swept across the game at
-#            7 px every 10 ms, both ways, ends where it was sent and the
-#            view does not move;
+#            pointer swept across the game at 7 px every 10 ms, both ways,
+#            ends where it was sent and the view does not move;
 #   away     Alt+Tab, typed as a person types it, switches away on the
 #            first press and frees the pointer;
 #   back     Alt+Tab back and a move over the game keeps the pointer again;
