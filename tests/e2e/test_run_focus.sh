@@ -107,16 +107,12 @@ sweep_from() {
     eval "$(xdotool getmouselocation --shell)"
     [ "$X,$Y" = "$x,384" ] || { note "swept to $x,384, the pointer is at $X,$Y"; return 1; }
 }
-# Under i3 the other window is focused as a player focuses it there: by a
-# click at its far end, after which the sweep crosses the game from it.
+# Under i3 the other window is focused as a player focuses it there: a click at its far end.
 focus_other() {
-    if [ "$VASKEL_WM" = i3 ]; then
-        local X Y WIDTH HEIGHT SCREEN
-        eval "$(xdotool getwindowgeometry --shell "$other")"
-        xdotool mousemove $((X + WIDTH - 5)) $((Y + HEIGHT / 2)) click 1
-    else
-        timeout 20 xdotool windowactivate --sync "$other" 2>/dev/null || true
-    fi
+    local X Y WIDTH HEIGHT SCREEN
+    eval "$(xdotool getwindowgeometry --shell "$other")"
+    [ "$VASKEL_WM" != i3 ] || { xdotool mousemove $((X + WIDTH - 5)) $((Y + HEIGHT / 2)) click 1; return; }
+    timeout 20 xdotool windowactivate --sync "$other" 2>/dev/null || true
 }
 sweep_unmoved() {
     focus_other

@@ -457,26 +457,25 @@ def game_file(root, kind):
 
 def rebuild(root):
     """What tools/build-web makes of another version, whose glue and wasm
-    differ: each under its new digest's name, the old ones gone, the page
-    and the worker naming the new."""
-    def read(name):
+    differ: each under its new digest's name in place of the old."""
+    texts = {}
+    for name in ("index.html", "sw.js"):
         with open(os.path.join(root, name), "rb") as f:
-            return f.read()
-
-    page, worker = read("index.html"), read("sw.js")
+            texts[name] = f.read()
     for kind, added in (("js", b"\n// rebuilt\n"), ("wasm", b"\x00\x08\x07rebuilt")):  # wasm: a custom section
-        old = game_file(root, kind)
-        data = read(old) + added
-        digest = hashlib.sha256(data).hexdigest()
-        new = "vaskel.%s.%s" % (digest[:16], kind)
-        with open(os.path.join(root, new), "wb") as f:
-            f.write(data)
-        os.remove(os.path.join(root, old))
-        page = page.replace(old.encode(), new.encode())
-        worker = worker.replace(old.encode(), new.encode()).replace(
-            hashlib.sha256(data[:-len(added)]).hexdigest().encode(), digest.encode())
-    for name, text in (("index.html", re.sub(rb"vaskel [0-9.]+:", b"vaskel 9.9.9:", page, count=1)),
-                       ("sw.js", re.sub(rb"CACHE = '[^']*'", b"CACHE = 'vaskel-9.9.9-rebuilt'", worker, count=1))):
+        old = os.path.join(root, game_file(root, kind))
+        with open(old, "ab") as f:
+            f.write(added)
+        with open(old, "rb") as f:
+            data = f.read()
+        old_d, new_d = (hashlib.sha256(d).hexdigest() for d in (data[:-len(added)], data))
+        os.rename(old, os.path.join(root, "vaskel.%s.%s" % (new_d[:16], kind)))
+        for name in texts:  # the worker's digests, then the names
+            texts[name] = texts[name].replace(old_d.encode(), new_d.encode()).replace(
+                old_d[:16].encode(), new_d[:16].encode())
+    texts["index.html"] = re.sub(rb"vaskel [0-9.]+:", b"vaskel 9.9.9:", texts["index.html"], count=1)
+    texts["sw.js"] = re.sub(rb"CACHE = '[^']*'", b"CACHE = 'vaskel-9.9.9-rebuilt'", texts["sw.js"], count=1)
+    for name, text in texts.items():
         with open(os.path.join(root, name), "wb") as f:
             f.write(text)
 
