@@ -72,9 +72,11 @@ VK_SK_Engine::VK_SK_Engine(bool defaultSetup, int desktopScale) {
 // focus; the window manager is asked to show the window full screen instead.
 // sdl12-compat sets the viewport to the new window: the frame's is put back.
 bool VK_SK_Engine::setFullScreen(bool on, int screenW, int screenH) {
-    bool screenHolds = screenW >= width && screenH >= height && (screenW > windowWidth || screenH > windowHeight);
-    if (on == fullScreen || (on && !screenHolds)) return false;
-    int w = on ? screenW : width * windowScale, h = on ? screenH : height * windowScale;
+    int framedW = width * windowScale, framedH = height * windowScale;
+    bool screenHolds = screenW >= width && screenH >= height && (screenW > framedW || screenH > framedH);
+    bool resized = on && fullScreen && (screenW != windowWidth || screenH != windowHeight);
+    if ((on == fullScreen && !resized) || (on && !screenHolds)) return false;
+    int w = on ? screenW : framedW, h = on ? screenH : framedH;
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     SDL_Surface* screen = SDL_SetVideoMode(w, h, bpp, videoFlags);

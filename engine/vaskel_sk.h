@@ -29,7 +29,8 @@ public:
     // changed, and the platform asks the window manager to show it full
     // screen. GL state, textures and lists survive the switch. False, with
     // the window as it was, when SDL refuses, or the screen is no larger than
-    // the window or smaller than the frame on a side.
+    // the framed window or smaller than the frame on a side. Asked again
+    // while full screen, it follows a monitor whose size changed.
     bool setFullScreen(bool on, int screenW, int screenH);
 
     // The frame scaled up to the window, before each swap.

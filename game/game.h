@@ -129,6 +129,7 @@ int keyByPlace(int sym, int walkPlace, bool placeKnown);  // the table's index f
 bool asksScreenSwitch(int sym, int mod);                   // F11, or Enter with Alt
 void inputAfterWindowChange();                             // keys and keep after SDL set a mode
 void switchScreenIfAsked();                                // window.cpp: between the drain and the movement step
+void followMonitorIfFullScreen();                          // window.cpp: after the switch
 // The pointer keep's rules, free of SDL: each gives the state after one event.
 bool keepWanted(const PointerKeep& keep);
 PointerKeep keepAfterFocus(PointerKeep keep, Uint8 gain, Uint8 state);

@@ -55,6 +55,7 @@ void temp_frame() {
     if (drained == QUIT_REQUESTED) temp_quit();
     if (drained == ESCAPE_PRESSED) temp_escape();
     switchScreenIfAsked();
+    followMonitorIfFullScreen();
     GameKeyStep();
     temp_draw_screen();
     next_time += FRAME_MS;

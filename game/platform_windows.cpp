@@ -59,7 +59,7 @@ void showFullScreen(bool on) {
     HWND window = gameWindow();
     if (!window) return;
     if (on) {
-        framedStyle = GetWindowLongPtr(window, GWL_STYLE);
+        if (!framedStyle) framedStyle = GetWindowLongPtr(window, GWL_STYLE);  // asked again to follow the monitor
         RECT r;
         if (!monitorRect(framedMonitor, r) && !monitorRect(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), r)) return;
         SetWindowLongPtr(window, GWL_STYLE, (framedStyle & ~LONG_PTR(WS_OVERLAPPEDWINDOW)) | WS_POPUP);
@@ -68,6 +68,7 @@ void showFullScreen(bool on) {
         SetWindowLongPtr(window, GWL_STYLE, framedStyle);
         SetWindowPos(window, nullptr, framedPlace.left, framedPlace.top, framedPlace.right - framedPlace.left,
                      framedPlace.bottom - framedPlace.top, SWP_FRAMECHANGED | SWP_NOZORDER);
+        framedStyle = 0;
     }
 }
 

@@ -2,7 +2,9 @@
 # Full screen on a desk of two monitors side by side, 16:9 (1920x1080) and
 # 5:4 (1280x1024), under openbox: F11 covers the monitor the window is on, at
 # its size, with the windowed picture at 4:3 in the middle on black; F11
-# again brings back 640x480. A monitor lower than the frame gets no full screen.
+# again brings back 640x480. A monitor whose size changes while the game
+# covers it is covered at its new size. A monitor lower than the frame gets
+# no full screen.
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 
@@ -14,6 +16,22 @@ start_wm openbox
 make_gamedir
 start_game
 wait_settled "$E2E_DIR/windowed.png"
+
+# B's resolution changed to 1024x768 while full screen (B replaced by C, as
+# RandR cannot resize a monitor in place): covered at the new size. First,
+# while the pointer has not yet crossed the game: a window manager's resize
+# under a kept pointer moves it, which the game takes for a turn.
+move_game_window 2200 100 && key F11 && wait_until 20 window_is 1280x1024 || fail "F11 on B"
+xrandr --setmonitor C 1024/271x768/203+1920+0 none >/dev/null && xrandr --delmonitor B
+wait_until 20 window_is 1024x768 || fail "B changed to 1024x768 was not followed"
+_fills() {
+    GAME_WIN=root screenshot "$E2E_DIR/full.png" &&
+        convert "$E2E_DIR/full.png" -crop 1024x768+1920+0 +repage "$E2E_DIR/picture.png" &&
+        scaled_like "$E2E_DIR/windowed.png" "$E2E_DIR/picture.png"
+}
+wait_until 20 _fills || fail "the picture does not fill B at 1024x768"
+key F11 && wait_until 20 window_is 640x480 || fail "F11 again did not bring back 640x480 from B at 1024x768"
+xrandr --setmonitor B 1280/339x1024/271+1920+0 none >/dev/null && xrandr --delmonitor C
 
 # covers X MONITOR PICTURE BAR: with the window moved to X,100, F11 makes it
 # MONITOR (WxH+X+Y), with the windowed picture in PICTURE and black in BAR.
@@ -32,7 +50,7 @@ covers() {
 }
 covers 2200 1280x1024+1920+0 1280x960+1920+32 1280x32+1920+0
 covers 400 1920x1080+0+0 1440x1080+240+0 240x1080+0+0
-xrandr --delmonitor B && xrandr --setmonitor C 1280/339x400/106+1920+0 none >/dev/null
+xrandr --setmonitor C 1280/339x400/106+1920+0 none >/dev/null && xrandr --delmonitor B
 move_game_window 2200 100 && key F11 && wait_frames 10
 window_is 640x480 || fail "F11 resized the window on a monitor lower than the frame"
 key Escape
