@@ -138,19 +138,6 @@ _owns_display() {
 start_xvfb() {
     command -v Xvfb >/dev/null || skip "Xvfb not installed"
     command -v xdotool >/dev/null || skip "xdotool not installed"
-    _start_x_server Xvfb -screen 0 "${XVFB_SCREEN:-1024x768x24}"
-}
-
-# start_xephyr ARGS...: an X server shown in a window of the current one,
-# which stays until the script ends, made DISPLAY in its place. Its screens
-# can be joined side by side (+xinerama), which Xvfb's cannot.
-start_xephyr() {
-    command -v Xephyr >/dev/null || skip "Xephyr not installed"
-    at_exit "kill $XVFB_PID 2>/dev/null"
-    _start_x_server Xephyr "$@"
-}
-
-_start_x_server() {
     local fdfile="$E2E_DIR/xvfb.display" n
     _xvfb_settled() { grep -q '^[0-9]' "$fdfile" || ! kill -0 "$XVFB_PID" 2>/dev/null; }
     for _ in 1 2 3 4 5 6 7 8 9 10; do
@@ -163,7 +150,8 @@ _start_x_server() {
         # xwininfo disconnects) is refused. -r: no key auto-repeat, whose
         # synthetic release/press pairs can leave a held key's final
         # release looking like part of a repeat.
-        "$1" ":$n" -displayfd 5 "${@:2}" -nolisten tcp -noreset -r 5>"$fdfile" >"$E2E_DIR/xvfb.log" 2>&1 &
+        Xvfb ":$n" -displayfd 5 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp -noreset -r \
+            5>"$fdfile" >"$E2E_DIR/xvfb.log" 2>&1 &
         XVFB_PID=$!
         wait_until 20 _xvfb_settled || true
         # The number can come before the server takes clients: wait until one gets in.
@@ -178,7 +166,7 @@ _start_x_server() {
         wait "$XVFB_PID" 2>/dev/null || true
         XVFB_PID=""
     done
-    fail "$1 did not start: $(cat "$E2E_DIR/xvfb.log")"
+    fail "Xvfb did not start: $(cat "$E2E_DIR/xvfb.log")"
 }
 
 # start_wm COMMAND...: a window manager on the display until the script ends;

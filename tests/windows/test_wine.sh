@@ -11,8 +11,8 @@
 # window close each end the game with status 0; without textures/ it still
 # runs and logs the failures; a stale SK_ENGINE.TXT is the engine log itself
 # (one file by the file system), cleared at start; both .exe and .dll keep
-# ASLR and DEP; on two monitors F11 covers the window's own. One Wine prefix
-# serves every run on one monitor.
+# ASLR and DEP. One Wine prefix serves
+# every run.
 set -euo pipefail
 zip=$(realpath "$1")
 . "$(dirname "$0")/../e2e/lib.sh"
@@ -151,25 +151,4 @@ cmp -s <(lf "$GAMEDIR/SK_ENGINE.TXT") "$linux/bare/SK_ENGINE.txt" ||
     fail "the engine log under Wine differs from the Linux build's:
 $(diff <(lf "$GAMEDIR/SK_ENGINE.TXT") "$linux/bare/SK_ENGINE.txt" | head -n 20)"
 same_logs "$GAMEDIR" "$linux/bare" stdout.txt VK_TEXTURE.txt VK_SK_ENGINE.TXT
-
-# ---- two monitors, 16:9 and 5:4 side by side: F11 covers the one the window
-# is on, and F11 again brings the framed window back to its place. Wine
-# counts Xinerama's screens only where there is no RandR, and a prefix keeps
-# the monitors it first saw: a new one.
-wineserver -k 2>/dev/null || true  # the first prefix's
-start_xephyr -screen 1920x1080 -screen 1280x1024 +xinerama -extension RANDR
-export WINEPREFIX=$E2E_DIR/wineprefix2
-wineboot -i >/dev/null 2>&1 || fail "cannot make a second Wine prefix"
-wineserver -w
-unpack "$E2E_DIR/win3"
-start_wine
-move_game_window 2200 100 || fail "the window stays at $(where_game_window) under Wine"
-key F11
-_on_second() { window_is 1280x1024 && [ "$(where_game_window)" = 1920,0 ]; }
-wait_until 20 _on_second || fail "F11 on the second monitor under Wine: the window is at $(where_game_window)"
-key F11
-_framed() { window_is 640x480 && [ "$(where_game_window)" = 2200,100 ]; }
-wait_until 20 _framed || fail "F11 again under Wine: the window is at $(where_game_window)"
-key Escape
-wait_game_exit 30
 echo "PASS"
