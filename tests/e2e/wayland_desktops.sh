@@ -203,7 +203,7 @@ full_screen() {
 check sweep sweep_unmoved
 check away away_first_press
 check back back_kept
-if [ "${VASKEL_SDL:-classic}" = classic ] && [ -z "${VASKEL_CLASSIC_TURN:-}" ]; then
+if [ "$SDL_LIB" = classic ] && [ -z "${VASKEL_CLASSIC_TURN:-}" ]; then
     # Not yet understood: on a quiet machine classic SDL's kept pointer
     # leaves the window or stops turning under Xwayland; on a busy one it
     # passes. VASKEL_CLASSIC_TURN=1 runs the check anyway.
