@@ -749,7 +749,21 @@ if __name__ == "__main__":
     SITE = os.path.abspath(sys.argv.pop(1))
     BUILD = os.path.abspath(sys.argv.pop(1) if len(sys.argv) > 1 and os.path.isdir(sys.argv[1]) else
                             os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../build"))
-    result = unittest.main(verbosity=2, exit=False).result
+    # --engines chromium,firefox,webkit: only those engines' checks (every check
+    # that is not a core one is Chromium's), so that two passes share the cores.
+    engines = None
+    if len(sys.argv) > 2 and sys.argv[1] == "--engines":
+        engines = sys.argv[2].split(",")
+        del sys.argv[1:3]
+    if engines is None:
+        result = unittest.main(verbosity=2, exit=False).result
+    else:
+        def tests(suite):
+            for t in suite:
+                yield from tests(t) if isinstance(t, unittest.TestSuite) else [t]
+        suite = unittest.TestSuite(t for t in tests(unittest.defaultTestLoader.loadTestsFromModule(sys.modules[__name__]))
+                                   if getattr(t, "ENGINE", "chromium") in engines)
+        result = unittest.TextTestRunner(verbosity=2).run(suite)
     failed = len(result.failures) + len(result.errors)
     print("browser: %d passed, %d failed, %d skipped" % (result.testsRun - failed - len(result.skipped), failed,
                                                         len(result.skipped)))
