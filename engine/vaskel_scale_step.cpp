@@ -1,4 +1,5 @@
 #include "vaskel_scale.h"
+#include "vaskel_sk.h"
 
 #include <GL/gl.h>
 
@@ -84,3 +85,5 @@ void VK_ScaleFrameToWindow(VK_FRAME_COPY& copy, int frameW, int frameH, int wind
     popMatrix(GL_TEXTURE);
     glPopAttrib();  // the matrix mode with it
 }
+
+void VK_SK_Engine::scaleFrameToWindow() { VK_ScaleFrameToWindow(frameCopy, width, height, windowWidth, windowHeight); }

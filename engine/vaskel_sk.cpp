@@ -71,27 +71,43 @@ VK_SK_Engine::VK_SK_Engine(bool defaultSetup, int desktopScale) {
 // screen would also take the keyboard and cover the desktop whatever the
 // focus; the window manager is asked to show the window full screen instead.
 // sdl12-compat sets the viewport to the new window: the frame's is put back.
-bool VK_SK_Engine::setFullScreen(bool on, int screenW, int screenH) {
-    int framedW = width * windowScale, framedH = height * windowScale;
-    bool screenHolds = screenW >= width && screenH >= height && (screenW > framedW || screenH > framedH);
-    bool resized = on && fullScreen && (screenW != windowWidth || screenH != windowHeight);
-    if ((on == fullScreen && !resized) || (on && !screenHolds)) return false;
-    int w = on ? screenW : framedW, h = on ? screenH : framedH;
+// Where SDL refuses, the window is asked back at the size it had.
+bool VK_SK_Engine::resizeWindow(int w, int h) {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     SDL_Surface* screen = SDL_SetVideoMode(w, h, bpp, videoFlags);
-    bool switched = screen != nullptr;
-    if (!switched) screen = SDL_SetVideoMode(windowWidth, windowHeight, bpp, videoFlags);
+    bool resized = screen != nullptr;
+    if (!resized) screen = SDL_SetVideoMode(windowWidth, windowHeight, bpp, videoFlags);
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
     if (screen) {
         windowWidth = screen->w;  // what SDL made, which the scaling fills
         windowHeight = screen->h;
     }
-    if (switched) fullScreen = on;
-    return switched;
+    return resized;
 }
 
-void VK_SK_Engine::scaleFrameToWindow() { VK_ScaleFrameToWindow(frameCopy, width, height, windowWidth, windowHeight); }
+bool VK_SK_Engine::screenHoldsFrame(int screenW, int screenH) const {
+    int framedW = width * windowScale, framedH = height * windowScale;
+    return screenW >= width && screenH >= height && (screenW > framedW || screenH > framedH);
+}
+
+bool VK_SK_Engine::enterFullScreen(int screenW, int screenH) {
+    if (fullScreen || !screenHoldsFrame(screenW, screenH) || !resizeWindow(screenW, screenH)) return false;
+    fullScreen = true;
+    return true;
+}
+
+bool VK_SK_Engine::leaveFullScreen() {
+    if (!fullScreen || !resizeWindow(width * windowScale, height * windowScale)) return false;
+    fullScreen = false;
+    return true;
+}
+
+bool VK_SK_Engine::followMonitor(int screenW, int screenH) {
+    if (!fullScreen) return false;
+    if (screenW == windowWidth && screenH == windowHeight) return true;
+    return screenHoldsFrame(screenW, screenH) && resizeWindow(screenW, screenH);
+}
 
 VK_SK_Engine::~VK_SK_Engine() {
     vkLog("Destroying Engine\n", kLogUpper);

@@ -24,16 +24,23 @@ public:
     // Initial GL state and a 60-degree projection; the argument is unused.
     void initGL(bool unused);
 
-    // The window the size of the screen it is to cover (screenW x screenH,
-    // its monitor) when on, its own otherwise; the screen's mode is never
-    // changed, and the platform asks the window manager to show it full
-    // screen. GL state, textures and lists survive the switch. False, with
-    // the window as it was, when SDL refuses, or the screen is no larger than
-    // the framed window or smaller than the frame on a side. Asked again
-    // while full screen, it follows a monitor whose size changed.
-    bool setFullScreen(bool on, int screenW, int screenH);
+    // Full screen: the window the size of the screen it is to cover
+    // (screenW x screenH, its monitor); the screen's mode is never changed,
+    // and the platform asks the window manager to show it full screen. GL
+    // state, textures and lists survive each resize. Each returns false,
+    // with the window as it was, when SDL refuses.
+    // Entering is also refused on a screen no larger than the framed window
+    // or smaller than the frame on a side.
+    bool enterFullScreen(int screenW, int screenH);
+    // Back to the framed window; still full screen when SDL refuses.
+    bool leaveFullScreen();
+    // While full screen: a monitor whose size changed is covered at its new
+    // size; false where it no longer holds the frame (or SDL refuses), and
+    // the caller leaves full screen.
+    bool followMonitor(int screenW, int screenH);
 
-    // The frame scaled up to the window, before each swap.
+    // The frame scaled up to the window, before each swap (vaskel_scale_step,
+    // which the browser's build, whose page scales its canvas, leaves out).
     void scaleFrameToWindow();
 
     int32_t width = 0;  // the game's frame, which it always draws at the window's bottom left
@@ -48,4 +55,8 @@ public:
     const SDL_VideoInfo* videoInfo = nullptr;  // owned by SDL
     Uint32 videoFlags = 0;
     VK_FRAME_COPY frameCopy;  // the scaling step's texture, in this engine's context
+
+private:
+    bool screenHoldsFrame(int screenW, int screenH) const;
+    bool resizeWindow(int w, int h);
 };

@@ -137,22 +137,40 @@ PointerKeep keepAfterMotion(PointerKeep keep);
 PointerKeep keepAfterKey(PointerKeep keep, int code, bool down);
 PointerKeep keepAfterClick(PointerKeep keep);
 PointerKeep keepSettled(PointerKeep keep, const InputFacts& now);
-// What SDL 1.2 leaves undone: one unit per platform (platform_x11.cpp,
-// platform_windows.cpp, platform_web.cpp). Focus clicks dropped by
-// sdl12-compat, classic SDL's keyboard grab, which KWin mistakes, where the
-// walk keys are, full screen and the desktop's scale.
+int walkLetterAt(Uint8 scancode);     // 'w', 'a', 's' or 'd' for the key in its US place, else 0
+int symTypedAtWalkPlace(int letter);  // what that place types on the layout now; 0 when unknown
+
+// ---- The window around the frame (window.cpp) ----
+// A monitor, in the desktop's pixels from its top left.
+struct ScreenArea {
+    int x, y, w, h;
+};
+
+// ---- What SDL 1.2 leaves undone, per platform ----
+// X11 (x11_input.cpp, x11_window.cpp), Windows (platform_windows.cpp) and
+// the browser (platform_web.cpp): focus clicks dropped by sdl12-compat,
+// classic SDL's keyboard grab, which KWin mistakes, where the walk keys are,
+// full screen, the desktop's scale and the step that scales the frame.
 void letFocusClicksThrough();                      // once, with the event filter
 void watchSdlKeyboardGrabs();                      // once, with the event filter
 void undoSdlKeyboardGrab();                        // after SDL's grab, and before it lets go
 void undoKeyboardGrabsSdlMadeAlone(bool focused);  // once a drain
-int walkLetterAt(Uint8 scancode);  // 'w', 'a', 's' or 'd' for the key in its US place, else 0
-int symTypedAtWalkPlace(int letter);  // what that place types on the layout now; 0 when unknown
-bool fullScreenShownHere();        // whether showFullScreen can
-bool monitorOfWindow(int& w, int& h);  // the size of the monitor the window is on, when known
-void noteFramedPlace();            // before the window grows to full screen: where it comes back to
-void showFullScreen(bool on);      // asks the window manager, around the engine's resize
-int desktopScaleAsked();           // before the window opens: 2 where the desktop draws twice as large
+struct WalkPlace {
+    Uint8 scancode;  // 0 where the platform gives none
+    char letter;
+};
+extern const WalkPlace WALK_PLACES[4];  // where W, A, S and D sit on a US keyboard
+int symTypedAt(Uint8 scancode);         // what that key types on the layout now; 0 when unknown
+bool fullScreenShownHere();             // whether showFullScreen can
+bool monitorOfWindow(ScreenArea& monitor);  // the monitor holding the window's middle, when known
+void noteFramedPlace();                 // before the window grows to full screen: where it comes back to
+void moveToMonitor(const ScreenArea& monitor);  // once grown, before the window manager is asked
+void showFullScreen(bool on);           // asks the window manager, around the engine's resize
+void backToFramedPlace();               // once back at its own size
+int desktopScaleAsked();                // before the window opens: 2 where the desktop draws twice as large
 int desktopScaleFromResources(const char* resources);  // X11 only: from X resources' Xft.dpi
+const long* workAreaOfDesktop(const std::vector<long>& area, long desktop);  // X11 only: its x, y, w, h or null
+void fitFrameToWindow();                // before each swap: the frame scaled up to a larger window
 
 // ---- Game life cycle ----
 void GameStart();

@@ -115,6 +115,20 @@ void pointerMoved() {
 
 }  // namespace
 
+int walkLetterAt(Uint8 scancode) {
+    for (const auto& place : WALK_PLACES)
+        if (scancode && place.scancode == scancode) return place.letter;
+    return 0;
+}
+
+// A place whose key types no ASCII character keeps its US letter until its
+// key is pressed.
+int symTypedAtWalkPlace(int letter) {
+    for (const auto& place : WALK_PLACES)
+        if (place.letter == letter) return place.scancode ? symTypedAt(place.scancode) : 0;
+    return 0;
+}
+
 // ---- The pointer keep's rules, from events and from state ----
 //
 // A mouse turned at ordinary speed moves several pixels per motion event,

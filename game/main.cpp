@@ -86,7 +86,7 @@ unsigned retTime() {
 void temp_draw_screen() {
     temp_begin_frame();
     GameDraw();
-    if (newEngine) newEngine->scaleFrameToWindow();
+    fitFrameToWindow();
     SDL_GL_SwapBuffers();
 }
 

@@ -39,12 +39,11 @@ bool monitorRect(HMONITOR monitor, RECT& rect) {
 // Windows' own borderless full screen: SDL's would make a new GL context.
 bool fullScreenShownHere() { return true; }
 
-bool monitorOfWindow(int& w, int& h) {
+bool monitorOfWindow(ScreenArea& monitor) {
     HWND window = gameWindow();
     RECT r;
     if (!window || !monitorRect(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), r)) return false;
-    w = r.right - r.left;
-    h = r.bottom - r.top;
+    monitor = {int(r.left), int(r.top), int(r.right - r.left), int(r.bottom - r.top)};
     return true;
 }
 
@@ -54,6 +53,10 @@ void noteFramedPlace() {
     GetWindowRect(window, &framedPlace);
     framedMonitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
 }
+
+// showFullScreen places the window, on the monitor noted and back.
+void moveToMonitor(const ScreenArea&) {}
+void backToFramedPlace() {}
 
 void showFullScreen(bool on) {
     HWND window = gameWindow();
@@ -72,31 +75,18 @@ void showFullScreen(bool on) {
     }
 }
 
+void fitFrameToWindow() {
+    if (newEngine) newEngine->scaleFrameToWindow();
+}
+
 // Windows scales a window that does not say it is ready for high densities.
 int desktopScaleAsked() { return 1; }
 
-namespace {
-
 // Windows' scancodes (set 1).
-const struct {
-    Uint8 scancode;
-    char letter;
-} WALK_PLACES[] = {{0x11, 'w'}, {0x1e, 'a'}, {0x1f, 's'}, {0x20, 'd'}};
-
-}  // namespace
-
-int walkLetterAt(Uint8 scancode) {
-    for (const auto& place : WALK_PLACES)
-        if (place.scancode == scancode) return place.letter;
-    return 0;
-}
+const WalkPlace WALK_PLACES[4] = {{0x11, 'w'}, {0x1e, 'a'}, {0x1f, 's'}, {0x20, 'd'}};
 
 // SDL names a key by the unshifted character of its virtual key.
-int symTypedAtWalkPlace(int letter) {
-    for (const auto& place : WALK_PLACES) {
-        if (place.letter != letter) continue;
-        UINT ch = MapVirtualKey(MapVirtualKey(place.scancode, MAPVK_VSC_TO_VK), MAPVK_VK_TO_CHAR) & 0x7fff;
-        return ch >= 0x20 && ch < 0x7f ? std::tolower(int(ch)) : 0;
-    }
-    return 0;
+int symTypedAt(Uint8 scancode) {
+    UINT ch = MapVirtualKey(MapVirtualKey(scancode, MAPVK_VSC_TO_VK), MAPVK_VK_TO_CHAR) & 0x7fff;
+    return ch >= 0x20 && ch < 0x7f ? std::tolower(int(ch)) : 0;
 }

@@ -7,25 +7,37 @@
 static const int LOOK_EVERY = 33;
 static int framesUntilMonitorLook = LOOK_EVERY;
 
-// Full screen covers the monitor the window is on, at that monitor's size;
-// the desktop's size at start where the platform cannot tell. The engine
-// resizes the window first; the platform then asks the window manager to
-// show it full screen. A return that fails leaves the game full screen, and
-// the window manager is asked to show it so: the next F11 tries again.
+// Full screen covers the monitor that holds the window's middle, at that
+// monitor's size; the desktop's size at start where the platform cannot
+// tell. The engine resizes the window first; the platform then asks the
+// window manager to show it full screen.
+static void enterFullScreen() {
+    ScreenArea monitor{0, 0, newEngine->screenWidth, newEngine->screenHeight};
+    monitorOfWindow(monitor);
+    noteFramedPlace();
+    if (!newEngine->enterFullScreen(monitor.w, monitor.h)) return;
+    moveToMonitor(monitor);
+    showFullScreen(true);
+}
+
+// A return that fails leaves the game full screen, and the window manager
+// is asked to show it so: the next F11 tries again.
+static void leaveFullScreen() {
+    showFullScreen(false);
+    if (newEngine->leaveFullScreen())
+        backToFramedPlace();
+    else
+        showFullScreen(true);
+}
+
 void switchScreenIfAsked() {
     if (!screenSwitchAsked || !newEngine) return;
     screenSwitchAsked = false;
     if (!fullScreenShownHere()) return;
-    if (newEngine->fullScreen) {
-        showFullScreen(false);
-        newEngine->setFullScreen(false, 0, 0);
-    } else {
-        int w = newEngine->screenWidth, h = newEngine->screenHeight;
-        monitorOfWindow(w, h);
-        noteFramedPlace();
-        newEngine->setFullScreen(true, w, h);
-    }
-    if (newEngine->fullScreen) showFullScreen(true);
+    if (newEngine->fullScreen)
+        leaveFullScreen();
+    else
+        enterFullScreen();
     inputAfterWindowChange();
     framesUntilMonitorLook = LOOK_EVERY;  // once the window manager placed it
 }
@@ -37,12 +49,12 @@ void switchScreenIfAsked() {
 void followMonitorIfFullScreen() {
     if (!newEngine || !newEngine->fullScreen || --framesUntilMonitorLook > 0) return;
     framesUntilMonitorLook = LOOK_EVERY;
-    int w = newEngine->windowWidth, h = newEngine->windowHeight;
-    if (!monitorOfWindow(w, h) || (w == newEngine->windowWidth && h == newEngine->windowHeight)) return;
-    if (!newEngine->setFullScreen(true, w, h)) {
-        showFullScreen(false);
-        newEngine->setFullScreen(false, 0, 0);
-    }
-    if (newEngine->fullScreen) showFullScreen(true);
+    ScreenArea monitor{0, 0, newEngine->windowWidth, newEngine->windowHeight};
+    if (!monitorOfWindow(monitor) || (monitor.w == newEngine->windowWidth && monitor.h == newEngine->windowHeight))
+        return;
+    if (newEngine->followMonitor(monitor.w, monitor.h))
+        showFullScreen(true);
+    else
+        leaveFullScreen();
     inputAfterWindowChange();
 }

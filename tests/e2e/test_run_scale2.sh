@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A desktop that asks for a scale of 2 (Xft.dpi 192, as GNOME and KDE set
 # it) gets a 1280x960 window showing the 640x480 picture scaled, each pixel
-# a 2x2 block; one whose work area is lower keeps 640x480.
+# a 2x2 block; one whose work area is lower keeps 640x480, on any desktop.
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 
@@ -24,6 +24,12 @@ wait_game_exit 30
 assert_eq 0 "$GAME_STATUS" "exit status"
 # Panels leave 1000 rows of the screen: 960 and a title bar do not fit.
 xprop -root -f _NET_WORKAREA 32c -set _NET_WORKAREA 0,40,2560,1000
+GAME_SIZE=640x480 start_game
+key Escape
+wait_game_exit 30
+# The same area for all three desktops, the third current: read as the
+# current one's, not past the property's end (an X error).
+xprop -root -f _NET_CURRENT_DESKTOP 32c -set _NET_CURRENT_DESKTOP 2
 GAME_SIZE=640x480 start_game
 key Escape
 wait_game_exit 30

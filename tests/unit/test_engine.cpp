@@ -119,6 +119,9 @@ TEST(WindowAroundTheFrame, FitsScalesAndIsAskedFor) {
     EXPECT_EQ(desktopScaleFromResources("Xft.dpi:\t144\n"), 1);
     EXPECT_TRUE(asksScreenSwitch(SDLK_RETURN, KMOD_LALT));
     EXPECT_FALSE(asksScreenSwitch(SDLK_RETURN, KMOD_NONE));
+    std::vector<long> oneForAll{0, 0, 2560, 1400};  // the third desktop is current
+    EXPECT_EQ(workAreaOfDesktop(oneForAll, 2), oneForAll.data());
+    EXPECT_EQ(workAreaOfDesktop({0, 0, 9, 9, 0, 0, 9, 9}, 2), nullptr);
 }
 
 // At scale 2 each pixel's nearest texel is the frame's pixel it repeats, on
@@ -148,10 +151,24 @@ TEST_F(Engine, FullScreenIsRefusedOnAScreenSmallerThanTheFrameOnASide) {
     VK_SK_Engine engine(true);
     for (auto [w, h] : {std::pair{1024, 400}, {600, 1024}}) {
         fake::clearCalls();
-        EXPECT_FALSE(engine.setFullScreen(true, w, h));
+        EXPECT_FALSE(engine.enterFullScreen(w, h));
         engine.windowWidth = w;
         engine.windowHeight = h;
         engine.scaleFrameToWindow();
         EXPECT_EQ(fake::texts(), Texts{}) << w << "x" << h;
     }
+}
+
+// Full screen follows a monitor that changed size and gives it up where it
+// no longer holds the frame; a return SDL refuses stays full screen.
+TEST_F(Engine, FullScreenFollowsItsMonitorAndStaysWhenTheReturnFails) {
+    VK_SK_Engine engine(true);
+    ASSERT_TRUE(engine.enterFullScreen(1920, 1080));
+    EXPECT_TRUE(engine.followMonitor(1280, 1024));
+    EXPECT_FALSE(engine.followMonitor(1280, 400));
+    EXPECT_EQ(std::pair(engine.windowWidth, engine.windowHeight), std::pair(1280, 1024));
+    fake::setVideoModeFails = true;
+    EXPECT_FALSE(engine.leaveFullScreen());
+    EXPECT_TRUE(engine.fullScreen);
+    EXPECT_EQ(engine.windowWidth, 1280);
 }
