@@ -20,7 +20,7 @@ play() {
     local play_dir=$E2E_DIR/$1 edge kind=classic
     mkdir -p "$play_dir/root" && dpkg-deb -x "$2" "$play_dir/root"
     VASKEL_BIN=$play_dir/root/usr/lib/games/vaskel/vaskel VASKEL_BUILD=$play_dir/root/usr/share/games/vaskel
-    SDL_COMPAT_DIR=/usr/lib/${VASKEL_MULTIARCH:-x86_64-linux-gnu}/sdl12-compat
+    SDL_COMPAT_DIR=/usr/lib/$VASKEL_MULTIARCH/sdl12-compat
     make_gamedir "$play_dir/game" && export VASKEL_CAPTURE_DIR=$GAMEDIR
     rm -f "$E2E_DIR/swapcount.so" && xdotool mousemove 320 240  # the window's middle: no turn yet
     start_game

@@ -24,14 +24,21 @@
 VASKEL_BUILD=${VASKEL_BUILD:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../../build" 2>/dev/null && pwd || echo build)}
 VASKEL_BIN=${VASKEL_BIN:-$VASKEL_BUILD/vaskel}
 VASKEL_SOURCE=${VASKEL_SOURCE:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
-SDL_COMPAT_DIR=/usr/lib/${VASKEL_MULTIARCH:-x86_64-linux-gnu}/sdl12-compat
+# This machine's libraries' folder (x86_64-linux-gnu, aarch64-linux-gnu...),
+# where the C library is when dpkg-dev is not installed.
+host_multiarch() {
+    dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null ||
+        ldd /bin/sh | sed -nE 's#.*=> /(usr/)?lib/([^/]+)/libc\.so.*#\2#p'
+}
+VASKEL_MULTIARCH=${VASKEL_MULTIARCH:-$(host_multiarch)}
+SDL_COMPAT_DIR=/usr/lib/$VASKEL_MULTIARCH/sdl12-compat
 
 # sdl_system_kind: which SDL 1.2 the system gives a program, "classic"
 # (Debian 12) or "compat" (sdl12-compat, the only one from Debian 13 on, and
 # on Ubuntu, Fedora and Arch). Only sdl12-compat names its own SDL12COMPAT_
 # settings.
 sdl_system_kind() {
-    local lib=/usr/lib/${VASKEL_MULTIARCH:-x86_64-linux-gnu}/libSDL-1.2.so.0
+    local lib=/usr/lib/$VASKEL_MULTIARCH/libSDL-1.2.so.0
     if [ -e "$lib" ] && grep -qa SDL12COMPAT "$(readlink -f "$lib")"; then echo compat; else echo classic; fi
 }
 if [ "${VASKEL_SDL:-}" = compat ]; then SDL_LIB=compat; else SDL_LIB=$(sdl_system_kind); fi
