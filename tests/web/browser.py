@@ -117,6 +117,13 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
         if path in self.site.status:
             self.send_error(self.site.status[path])
             return
+        if path in self.site.moved:
+            self.send_response(308)
+            self.send_header("Location", self.site.moved[path])
+            self.send_header("Cache-Control", "public, max-age=0, must-revalidate")  # as static hosts send it
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return
         if self.site.head and path in ("/", "/index.html"):  # as hosts rewrite pages
             with open(os.path.join(self.directory, "index.html"), "rb") as f:
                 page = f.read().replace(b"<head>", b"<head>" + self.site.head.encode(), 1)
@@ -137,12 +144,14 @@ class Site:
     head: markup put first into the page's head (a test's change to what the
     browser offers); hang(): from then on no request is answered; slow:
     seconds each answer to a path waits; status: the HTTP error a path gets;
-    before: what to do, once, before a path is answered."""
+    moved: where a path is permanently redirected (308); before: what to do,
+    once, before a path is answered."""
 
     def __init__(self, root, head=""):
         self.head = head
         self.slow = {}
         self.status = {}
+        self.moved = {}
         self.before = {}
         self.hanging = threading.Event()
         self.released = threading.Event()

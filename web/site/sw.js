@@ -4,8 +4,11 @@
 // manifest and the icons are kept as the host served them (hosts rewrite
 // pages) and come from the network first. The kept copy is one whole build,
 // checked before any file is kept, or nothing; the cache is named after the
-// build and older builds' are dropped.
-const CACHE = 'vaskel-@BUILD@';
+// build and the worker's scope, and older builds' of the same scope are
+// dropped: two copies of the site in two folders keep one each.
+const BUILD = 'vaskel-@BUILD@';
+const SCOPE = self.registration.scope;
+const CACHE = BUILD + ' ' + SCOPE;
 // This build's game files and their SHA-256.
 const GAME = @GAME@;
 // The rest of the site; './' is index.html.
@@ -15,10 +18,19 @@ function hex(digest) {
   return Array.from(new Uint8Array(digest), (b) => b.toString(16).padStart(2, '0')).join('');
 }
 
+// A host may answer index.html with a redirect to its folder. A browser
+// refuses an answer that came through a redirect to a page load, so the
+// answer is kept as a plain one.
+function plain(response) {
+  if (!response.redirected) return response;
+  return response.blob().then((body) => new Response(body, {
+    status: response.status, statusText: response.statusText, headers: response.headers }));
+}
+
 function fetched(name) {
   return fetch(name, { cache: 'no-cache' }).then((response) => {
     if (!response.ok) throw new Error(name + ': HTTP ' + response.status);
-    return response;
+    return plain(response);
   });
 }
 
@@ -52,9 +64,13 @@ self.addEventListener('install', (event) => {
     .then(() => self.skipWaiting()));
 });
 
+// Builds from before caches were named by their scope have no space in the name.
+function olderBuild(name) {
+  return name.startsWith('vaskel-') && name !== CACHE && (name.endsWith(' ' + SCOPE) || !name.includes(' '));
+}
+
 function dropOlderBuilds() {
-  return caches.keys().then((names) => Promise.all(
-    names.filter((n) => n.startsWith('vaskel-') && n !== CACHE).map((n) => caches.delete(n))));
+  return caches.keys().then((names) => Promise.all(names.filter(olderBuild).map((n) => caches.delete(n))));
 }
 
 self.addEventListener('activate', (event) => {
