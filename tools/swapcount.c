@@ -1,6 +1,7 @@
 /* LD_PRELOAD helper of tools/bench-web and the browser tests for the desktop
  * game: counts its frames at SDL_GL_SwapBuffers and keeps "frames
- * milliseconds" in the file VASKEL_FRAMES_FILE; with VASKEL_CAPTURE_FRAMES="N
+ * milliseconds WxH" (the window's size, as SDL has it) in the file
+ * VASKEL_FRAMES_FILE; with VASKEL_CAPTURE_FRAMES="N
  * M ..." and VASKEL_CAPTURE_DIR it also writes those frames, read back before
  * they are shown, as binary PPM files DIR/frame-N.ppm; with VASKEL_KEYS="N:SYM:1
  * M:SYM:0 ..." it queues a press (1) or release (0) of SDL key SYM at the swap
@@ -95,8 +96,10 @@ void SDL_GL_SwapBuffers(void) {
     if (count) {
         struct timespec t;
         clock_gettime(CLOCK_MONOTONIC, &t);
-        char line[64];
-        int n = snprintf(line, sizeof line, "%lu %.1f\n", frames, t.tv_sec * 1e3 + t.tv_nsec / 1e6);
+        SDL_Surface* window = SDL_GetVideoSurface();
+        char line[96];
+        int n = snprintf(line, sizeof line, "%lu %.1f %dx%d\n", frames, t.tv_sec * 1e3 + t.tv_nsec / 1e6,
+                         window ? window->w : 0, window ? window->h : 0);
         /* Written aside and renamed, as the frames are: a reader racing an
            emptied file on a busy machine found no count at all. */
         char part[4096];

@@ -18,7 +18,10 @@
 #   full     (mutter) F11 covers the screen with the windowed picture
 #            scaled; Alt+Tab leaves it and comes back; F11 again brings
 #            back 640x480;
-#   escape   Escape ends the game with status 0.
+#   escape   Escape ends the game with status 0;
+#   native   (mutter, sdl12-compat) the game on a window of Wayland's own
+#            (SDL_VIDEODRIVER=wayland, which SDL 3 picks by itself): F11
+#            leaves it as it is, and Escape ends it.
 # Xwayland knows where the pointer is only over its own windows, so two
 # other windows stand either side of the game, where the sweeps end.
 set -euo pipefail
@@ -216,5 +219,19 @@ _active "$GAME_WIN" || click 512 384
 input key:Escape:1 key:Escape:0
 wait_game_exit 30
 check escape [ "$GAME_STATUS" = 0 ]
+
+# Wayland's own window is no X window: its size is what SDL says, at each frame.
+native_f11_leaves_it() {
+    launch_game LD_PRELOAD="$(swapcount_so)" VASKEL_FRAMES_FILE="$E2E_DIR/frames.native" SDL_VIDEODRIVER=wayland
+    FRAMES_FILE=$E2E_DIR/frames.native FRAMES_PID=$GAME_PID
+    wait_until 60 frames_past 10 && game_running || { note "no game on a window of Wayland's own"; return 1; }
+    input key:F11:1 key:F11:0
+    wait_frames 20
+    [ "$(window_size_shown)" = 640x480 ] || { note "F11 made Wayland's own window $(window_size_shown)"; return 1; }
+    input key:Escape:1 key:Escape:0
+    wait_game_exit 30
+    [ "$GAME_STATUS" = 0 ] || { note "Escape did not end the game on Wayland's own window"; return 1; }
+}
+[ -n "${VASKEL_FULL_SCREEN:-}" ] && [ "$SDL_LIB" = compat ] && check native native_f11_leaves_it
 [ ${#CHECKS_FAILED[@]} -eq 0 ] || fail "${CHECKS_FAILED[*]}"
 echo "PASS"
