@@ -42,13 +42,15 @@ extern EventTally eventTally;
 // since the focus came (or, when the pointer brought the focus, a click or
 // a play key), and the window manager's keys.
 const unsigned LONG_AGO = ~0u;
-const unsigned FOCUS_BY_POINTER_DRAINS = 10;  // a focus this soon after the pointer came is the pointer's
+const unsigned FOCUS_BY_POINTER_DRAINS = 10;  // a focus this soon after the pointer came, or before, is the pointer's
 struct PointerKeep {
     bool kept = false;         // what SDL was last told
     bool focused = true;       // SDL starts every window as focused
     bool movedOver = false;    // a motion seen since the focus came
     bool waitsForPlay = false; // the pointer brought the focus: its motion may be passing through
     unsigned drainsSinceArrival = LONG_AGO;  // since the pointer came over the window unfocused
+    unsigned drainsSinceFocus = LONG_AGO;    // since the focus came
+    bool focusFollowsPointer = false;        // the window manager's way, read at start
     bool focusLostThisDrain = false;         // in the drain under way
     bool pointerOut = true;    // the pointer left the window (a leave under the keep is the grab's own)
     unsigned wmKeysHeld = 0;   // one bit per Alt, Meta and Super key held
@@ -161,6 +163,7 @@ struct WalkPlace {
 };
 extern const WalkPlace WALK_PLACES[4];  // where W, A, S and D sit on a US keyboard
 int symTypedAt(Uint8 scancode);         // what that key types on the layout now; 0 when unknown
+bool focusFollowsPointer();             // whether the window manager gives the focus to the window under the pointer
 bool fullScreenShownHere();             // whether showFullScreen can
 bool monitorOfWindow(ScreenArea& monitor);  // the monitor holding the window's middle, when known
 void noteFramedPlace();                 // before the window grows to full screen: where it comes back to

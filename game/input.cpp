@@ -152,7 +152,12 @@ int symTypedAtWalkPlace(int letter) {
 // unfocused window is the pointer's: the keep then waits for a click in the
 // window or a play key. A focus that comes otherwise (at start, by Alt+Tab,
 // or a click after the pointer has been over the window a while) keeps the
-// pointer on its next motion, as before.
+// pointer on its next motion, as before. i3 gives the focus as the pointer
+// crosses its frame, before the window inside: both libraries may tell the
+// focus a drain or more before the arrival that brought it. Where the
+// window manager is known to let the focus follow the pointer, an arrival
+// as soon after the focus is taken as its cause too; elsewhere it is more
+// likely a player coming back after Alt+Tab.
 
 bool keepWanted(const PointerKeep& keep) {
     return keep.focused && keep.movedOver && keep.wmKeysHeld == 0;
@@ -173,6 +178,7 @@ PointerKeep keepFocused(PointerKeep keep, bool focused) {
         keep.focusLostThisDrain = true;
     } else if (!keep.focusLostThisDrain) {
         keep.waitsForPlay = !keep.pointerOut && keep.drainsSinceArrival <= FOCUS_BY_POINTER_DRAINS;
+        keep.drainsSinceFocus = 0;
     }
     return keep;
 }
@@ -183,7 +189,10 @@ PointerKeep keepAfterFocus(PointerKeep keep, Uint8 gain, Uint8 state) {
     // Under the keep the pointer cannot leave: a leave then is the grab's own,
     // and the enter after it no arrival.
     if ((state & SDL_APPMOUSEFOCUS) && gain) {
-        if (!keep.focused && keep.pointerOut) keep.drainsSinceArrival = 0;
+        bool focusJustCame =
+            keep.focusFollowsPointer && keep.focused && keep.drainsSinceFocus <= FOCUS_BY_POINTER_DRAINS;
+        if (keep.pointerOut && (!keep.focused || focusJustCame)) keep.drainsSinceArrival = 0;
+        if (keep.pointerOut && focusJustCame) keep.waitsForPlay = true;
         keep.pointerOut = false;
     }
     if ((state & SDL_APPMOUSEFOCUS) && !gain && !keep.kept) {
@@ -239,6 +248,7 @@ PointerKeep keepSettled(PointerKeep keep, const InputFacts& now) {
     keep.wmKeysHeld = now.wmKeysHeld;
     keep.wmKeyUpThisDrain = keep.focusLostThisDrain = false;
     if (keep.drainsSinceArrival != LONG_AGO) keep.drainsSinceArrival++;
+    if (keep.drainsSinceFocus != LONG_AGO) keep.drainsSinceFocus++;
     return keep;
 }
 
@@ -307,6 +317,7 @@ void temp_watch_events() {
     if (eventTally.passed.load() == before) eventTally.passed += requeued;
     eventTally.taken = eventTally.passed.load() - requeued;
     pointerKeep.focused = inputFocusNow();
+    pointerKeep.focusFollowsPointer = focusFollowsPointer();
     letFocusClicksThrough();
     watchSdlKeyboardGrabs();
     learnWalkPlaces();

@@ -8,6 +8,7 @@ void letFocusClicksThrough() {}
 void watchSdlKeyboardGrabs() {}
 void undoSdlKeyboardGrab() {}
 void undoKeyboardGrabsSdlMadeAlone(bool) {}
+bool focusFollowsPointer() { return false; }
 bool fullScreenShownHere() { return false; }
 bool monitorOfWindow(ScreenArea&) { return false; }
 void noteFramedPlace() {}

@@ -10,6 +10,7 @@ void letFocusClicksThrough() {}
 void watchSdlKeyboardGrabs() {}
 void undoSdlKeyboardGrab() {}
 void undoKeyboardGrabsSdlMadeAlone(bool) {}
+bool focusFollowsPointer() { return false; }  // an option Windows ships off
 
 namespace {
 

@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -141,23 +142,38 @@ namespace {
 // manager set wrong in a property is no reason to.
 int ignoreXError(Display*, XErrorEvent*) { return 0; }
 
-// A CARDINAL property of the root window, whole; empty when missing or of
-// another type.
-std::vector<long> rootCardinals(Display* display, const char* name) {
-    Atom type = None;
+// A window's property, whole: its bytes, or its 32-bit values (which Xlib
+// gives as longs); empty when missing or of another type.
+template <typename Item>
+std::vector<Item> windowProperty(Display* display, Window window, const char* name, Atom type) {
+    Atom gotType = None;
     int format = 0;
     unsigned long got = 0, after = 0;
     unsigned char* data = nullptr;
-    Atom atom = XInternAtom(display, name, False);
-    std::vector<long> values;
-    if (XGetWindowProperty(display, DefaultRootWindow(display), atom, 0, 4096, False, XA_CARDINAL, &type, &format,
-                           &got, &after, &data) == Success &&
-        data && type == XA_CARDINAL && format == 32) {
-        const long* longs = reinterpret_cast<const long*>(data);  // format 32 comes as longs
-        values.assign(longs, longs + got);
+    std::vector<Item> values;
+    int wanted = sizeof(Item) == 1 ? 8 : 32;
+    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 4096, False, type, &gotType,
+                           &format, &got, &after, &data) == Success &&
+        data && gotType == type && format == wanted) {
+        const Item* items = reinterpret_cast<const Item*>(data);
+        values.assign(items, items + got);
     }
     if (data) XFree(data);
     return values;
+}
+
+// What the window manager set, read at start on a connection of its own,
+// where an X error (a property set wrong, a window gone) reads as nothing.
+template <typename Read, typename Result>
+Result readWindowManager(Read read, Result none) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return none;
+    XErrorHandler before = XSetErrorHandler(ignoreXError);
+    Result result = read(display);
+    XSync(display, False);
+    XSetErrorHandler(before);
+    XCloseDisplay(display);
+    return result;
 }
 
 // A title bar as tall as GNOME's, at each step of the scale.
@@ -167,23 +183,35 @@ const int TITLE_BAR = 40;
 
 // GNOME and KDE ask for a scale of 2 with Xft.dpi 192. Taken where the
 // window manager's work area (the screen less its panels) holds the scaled
-// window with its title bar. Read on a connection of its own, before SDL
-// opens the window.
+// window with its title bar. Read before SDL opens the window.
 int desktopScaleAsked() {
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) return 1;
-    XErrorHandler before = XSetErrorHandler(ignoreXError);
-    int scale = desktopScaleFromResources(XResourceManagerString(display));
-    if (scale > 1) {
-        std::vector<long> desktop = rootCardinals(display, "_NET_CURRENT_DESKTOP");
-        std::vector<long> area = rootCardinals(display, "_NET_WORKAREA");
-        const long* rect = workAreaOfDesktop(area, desktop.size() == 1 ? desktop[0] : 0);
-        if (rect) scale = VK_WindowScale(scale, 640, 480 + TITLE_BAR, int(rect[2]), int(rect[3]));
-    }
-    XSync(display, False);
-    XSetErrorHandler(before);
-    XCloseDisplay(display);
-    return scale;
+    return readWindowManager(
+        [](Display* display) {
+            int scale = desktopScaleFromResources(XResourceManagerString(display));
+            if (scale < 2) return scale;
+            Window root = DefaultRootWindow(display);
+            std::vector<long> desktop = windowProperty<long>(display, root, "_NET_CURRENT_DESKTOP", XA_CARDINAL);
+            std::vector<long> area = windowProperty<long>(display, root, "_NET_WORKAREA", XA_CARDINAL);
+            const long* rect = workAreaOfDesktop(area, desktop.size() == 1 ? desktop[0] : 0);
+            return rect ? VK_WindowScale(scale, 640, 480 + TITLE_BAR, int(rect[2]), int(rect[3])) : scale;
+        },
+        1);
+}
+
+// i3 as shipped, and sway and the other wlroots compositors through
+// Xwayland, give the focus to the window under the pointer.
+bool focusFollowsPointer() {
+    return readWindowManager(
+        [](Display* display) {
+            std::vector<long> check =
+                windowProperty<long>(display, DefaultRootWindow(display), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
+            if (check.size() != 1) return false;
+            Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+            std::vector<char> name = windowProperty<char>(display, Window(check[0]), "_NET_WM_NAME", utf8);
+            std::string wm(name.begin(), name.end());
+            return wm == "i3" || wm.rfind("wlroots", 0) == 0;
+        },
+        false);
 }
 
 // One rectangle (x, y, w, h) per desktop; a window manager that gives one

@@ -248,6 +248,15 @@ TEST_F(LoopTest, ThePointerIsKeptWhileFocusedAndMovedOverWithNoWindowManagerKeyE
     focus(1, SDL_APPMOUSEFOCUS);
     fake::pushMotion(313, 200, 1, 0);
     EXPECT_EQ(grabs(), on) << "the focus came with the pointer out: not the pointer's";
+    focus(0, SDL_APPINPUTFOCUS);
+    focus(0, SDL_APPMOUSEFOCUS);
+    EXPECT_EQ(grabs(), off);
+    pointerKeep.focusFollowsPointer = true;
+    focus(1, SDL_APPINPUTFOCUS);  // i3's focus, told a drain before the arrival that brought it
+    EXPECT_EQ(grabs(), T{});
+    focus(1, SDL_APPMOUSEFOCUS);
+    fake::pushMotion(314, 200, 1, 0);
+    EXPECT_EQ(grabs(), T{}) << "an arrival with the focus brought it";
 }
 
 // SDL keeps 127 events and drops the rest: a burst of motion must not cost
