@@ -258,8 +258,9 @@ wait_window() {
 }
 
 # start_game [VAR=value...]: launch_game, then wait for the window (30 s),
-# for the start-up lines to finish and for the first frame to be on screen
-# (the window is mapped, and black, before the loop draws into it). Given
+# and, while the game works, for the start-up lines to finish and for the
+# first frame to be on screen (the window is mapped, and black, before the
+# loop draws into it). Given
 # no arguments, a native game runs with the frame counter preloaded.
 start_game() {
     local so frames=""
@@ -271,14 +272,14 @@ start_game() {
     FRAMES_FILE=$frames FRAMES_PID=$GAME_PID
     wait_window 30
     _game_looping() { grep -q '^Entering gameloop$' "$GAMEDIR/stdout.txt" || ! game_running; }
-    wait_until 60 _game_looping || fail "game did not reach its frame loop in 60 s"
+    wait_working 60 _game_looping || fail "game did not reach its frame loop, idle for 60 s"
     game_running || fail "game exited during start-up"
     _game_drawn() {
         game_running || return 0
         screenshot "$E2E_DIR/first_frame.png"
         [ "$(mean_rgb "$E2E_DIR/first_frame.png" 640x480+0+0)" != "0 0 0" ]
     }
-    wait_until 60 _game_drawn || fail "no frame drawn in 60 s"
+    wait_working 60 _game_drawn || fail "no frame drawn, the game idle for 60 s"
     game_running || fail "game exited during its first frame"
 }
 
@@ -481,6 +482,22 @@ wait_frames() {
         [ "$now" = "$last" ] || { last=$now; since=$SECONDS; }
         [ $((SECONDS - since)) -lt "${2:-60}" ] || fail "no new frame in ${2:-60} s ($1 wanted, $((last - at)) came)"
         sleep 0.05
+    done
+}
+
+# wait_working STALL_S CMD...: polls CMD until it holds or the game ends, as
+# long as the game works: false once STALL_S seconds pass in which it used
+# no processor time. A machine that emulates another (an ARM root under
+# qemu-user) draws a first frame in minutes, not seconds.
+wait_working() {
+    local stall=$1 used last="" since=$SECONDS
+    shift
+    until "$@"; do
+        game_running || return 0
+        used=$(awk '{print $14 + $15}' "/proc/$GAME_PID/stat" 2>/dev/null) || return 0
+        [ "$used" = "$last" ] || { last=$used; since=$SECONDS; }
+        [ $((SECONDS - since)) -lt "$stall" ] || return 1
+        sleep 0.1
     done
 }
 
