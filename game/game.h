@@ -172,7 +172,6 @@ void showFullScreen(bool on);           // asks the window manager, around the e
 void backToFramedPlace();               // once back at its own size
 int desktopScaleAsked();                // before the window opens: 2 where the desktop draws twice as large
 int desktopScaleFromResources(const char* resources);  // X11 only: from X resources' Xft.dpi
-const long* workAreaOfDesktop(const std::vector<long>& area, long desktop);  // X11 only: its x, y, w, h or null
 void fitFrameToWindow();                // before each swap: the frame scaled up to a larger window
 
 // ---- Game life cycle ----

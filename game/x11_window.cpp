@@ -176,6 +176,14 @@ Result readWindowManager(Read read, Result none) {
     return result;
 }
 
+// One rectangle (x, y, w, h) per desktop; a window manager that gives one
+// rectangle gives it for every desktop.
+const long* workAreaOfDesktop(const std::vector<long>& area, long desktop) {
+    size_t rects = area.size() / 4;
+    if (desktop >= 0 && size_t(desktop) < rects) return &area[size_t(desktop) * 4];
+    return rects == 1 ? area.data() : nullptr;
+}
+
 // A title bar as tall as GNOME's, at each step of the scale.
 const int TITLE_BAR = 40;
 
@@ -212,14 +220,6 @@ bool focusFollowsPointer() {
             return wm == "i3" || wm.rfind("wlroots", 0) == 0;
         },
         false);
-}
-
-// One rectangle (x, y, w, h) per desktop; a window manager that gives one
-// rectangle gives it for every desktop.
-const long* workAreaOfDesktop(const std::vector<long>& area, long desktop) {
-    size_t rects = area.size() / 4;
-    if (desktop >= 0 && size_t(desktop) < rects) return &area[size_t(desktop) * 4];
-    return rects == 1 ? area.data() : nullptr;
 }
 
 int desktopScaleFromResources(const char* resources) {
