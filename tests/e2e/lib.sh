@@ -447,15 +447,11 @@ swapcount_so() {
 # start_game preloads; empty when it runs without one (Wine, a wrapper).
 # A counter belongs to one run: a game started otherwise never reads a
 # finished run's count as its own.
-frames_shown() { _frames_field 1; }
-# window_size_shown: the game's window as SDL has it at its last frame
-# (WxH): for windows X cannot see, Wayland's own.
-window_size_shown() { _frames_field 3; }
-_frames_field() {
+frames_shown() {
     [ "$FRAMES_PID" = "$GAME_PID" ] && [ -e "$FRAMES_FILE" ] || return 0
     local n="" tries=0
     while [ -z "$n" ] && [ "$tries" -lt 50 ]; do  # the counter rewrites the file each frame
-        n=$(cut -d' ' -f"$1" "$FRAMES_FILE" 2>/dev/null) || true
+        n=$(cut -d' ' -f1 "$FRAMES_FILE" 2>/dev/null) || true
         tries=$((tries + 1))
     done
     echo "$n"
