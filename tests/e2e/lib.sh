@@ -465,22 +465,25 @@ frames_past() {
 }
 
 # wait_frames N [STALL_S]: until the game has presented N more frames (or
-# has ended); fails once STALL_S seconds (default 60) pass with no new frame,
-# so a slow machine waits as long as frames still come. Without a frame
+# has ended); fails once STALL_S seconds (default 60) pass with no new frame
+# and the game idle, so a slow machine waits as long as frames still come
+# or one is still being drawn (an emulated machine's first ones). Without a frame
 # counter it fails: a guessed time would hold only at some machine's pace.
 wait_frames() {
     local at
     at=$(frames_shown)
     [ -n "$at" ] || fail "wait_frames: the game runs without a frame counter"
-    local last=$at now since=$SECONDS
+    local last=$at now since=$SECONDS work=""
     until frames_past $((at + $1)); do
         now=$(frames_shown)
-        [ "$now" = "$last" ] || { last=$now; since=$SECONDS; }
+        [ "$now" = "$last" ] && [ "$(_processor_time)" = "$work" ] || { last=$now; since=$SECONDS; }
+        work=$(_processor_time)
         [ $((SECONDS - since)) -lt "${2:-60}" ] || fail "no new frame in ${2:-60} s ($1 wanted, $((last - at)) came)"
         sleep 0.05
     done
 }
 
+_processor_time() { awk '{print $14 + $15}' "/proc/$GAME_PID/stat" 2>/dev/null; }
 # wait_working STALL_S CMD...: polls CMD until it holds or the game ends, as
 # long as the game works: false once STALL_S seconds pass in which it used
 # no processor time. A machine that emulates another (an ARM root under
@@ -490,7 +493,7 @@ wait_working() {
     shift
     until "$@"; do
         game_running || return 0
-        used=$(awk '{print $14 + $15}' "/proc/$GAME_PID/stat" 2>/dev/null) || return 0
+        used=$(_processor_time) || return 0
         [ "$used" = "$last" ] || { last=$used; since=$SECONDS; }
         [ $((SECONDS - since)) -lt "$stall" ] || return 1
         sleep 0.1
@@ -525,9 +528,10 @@ wait_game() {
 picture() { grab "$E2E_DIR/picture.ppm" && md5sum <"$E2E_DIR/picture.ppm"; }
 
 # wait_pictures N: until the window has shown N new pictures; fails when a
-# minute passes with none.
+# minute passes with none, unless the game is still at work on one frame
+# (no new frame, its processor time growing: an emulated machine's).
 wait_pictures() {
-    local last sig seen=0 since=$SECONDS
+    local last sig seen=0 since=$SECONDS frame="" work=""
     last=$(picture)
     while [ "$seen" -lt "$1" ]; do
         if [ $((SECONDS - since)) -ge 60 ]; then
@@ -541,6 +545,8 @@ wait_pictures() {
             last=$sig
             since=$SECONDS
         fi
+        [ -n "$frame" ] && [ "$(frames_shown)" = "$frame" ] && [ "$(_processor_time)" != "$work" ] && since=$SECONDS
+        frame=$(frames_shown) work=$(_processor_time)
     done
 }
 
