@@ -465,19 +465,17 @@ frames_past() {
 }
 
 # wait_frames N [STALL_S]: until the game has presented N more frames (or
-# has ended); fails once STALL_S seconds (default 60) pass with no new frame
-# and the game idle, so a slow machine waits as long as frames still come
-# or one is still being drawn (an emulated machine's first ones). Without a frame
+# has ended); fails once STALL_S seconds (default 60) pass with no new frame,
+# so a slow machine waits as long as frames still come. Without a frame
 # counter it fails: a guessed time would hold only at some machine's pace.
 wait_frames() {
     local at
     at=$(frames_shown)
     [ -n "$at" ] || fail "wait_frames: the game runs without a frame counter"
-    local last=$at now since=$SECONDS work=""
+    local last=$at now since=$SECONDS
     until frames_past $((at + $1)); do
         now=$(frames_shown)
-        [ "$now" = "$last" ] && [ "$(_processor_time)" = "$work" ] || { last=$now; since=$SECONDS; }
-        work=$(_processor_time)
+        [ "$now" = "$last" ] || { last=$now; since=$SECONDS; }
         [ $((SECONDS - since)) -lt "${2:-60}" ] || fail "no new frame in ${2:-60} s ($1 wanted, $((last - at)) came)"
         sleep 0.05
     done
@@ -528,13 +526,21 @@ wait_game() {
 picture() { grab "$E2E_DIR/picture.ppm" && md5sum <"$E2E_DIR/picture.ppm"; }
 
 # wait_pictures N: until the window has shown N new pictures; fails when a
-# minute passes with none, unless the game is still at work on one frame
-# (no new frame, its processor time growing: an emulated machine's).
+# minute passes with none: a minute of the game's own time (2000 frames)
+# where it has a frame counter, so that an emulated machine's slow frames
+# count as they come, and a minute with no frame at all.
 wait_pictures() {
-    local last sig seen=0 since=$SECONDS frame="" work=""
+    local last sig seen=0 since=$SECONDS from frame at=$SECONDS stalled
     last=$(picture)
+    from=$(frames_shown) && frame=$from
     while [ "$seen" -lt "$1" ]; do
-        if [ $((SECONDS - since)) -ge 60 ]; then
+        if [ -n "$from" ]; then
+            [ "$(frames_shown)" = "$frame" ] || { frame=$(frames_shown); at=$SECONDS; }
+            stalled=$((${frame:-0} - from >= 2000 || SECONDS - at >= 60))
+        else
+            stalled=$((SECONDS - since >= 60))
+        fi
+        if [ "$stalled" = 1 ]; then
             game_running || fail "the game ended unexpectedly"
             fail "the picture stopped changing"
         fi
@@ -544,9 +550,8 @@ wait_pictures() {
             seen=$((seen + 1))
             last=$sig
             since=$SECONDS
+            from=$(frames_shown)
         fi
-        [ -n "$frame" ] && [ "$(frames_shown)" = "$frame" ] && [ "$(_processor_time)" != "$work" ] && since=$SECONDS
-        frame=$(frames_shown) work=$(_processor_time)
     done
 }
 
