@@ -30,14 +30,16 @@ wait_until 20 _fills || fail "B changed to 1024x768 was not covered again"
 key F11 && wait_until 20 window_is 640x480 || fail "F11 again did not bring back 640x480 from C"
 xrandr --setmonitor B 1280/339x1024/271+1920+0 none >/dev/null && xrandr --delmonitor C
 
-# covers X MONITOR PICTURE BAR: with the window moved to X,100, F11 makes it
-# MONITOR (WxH+X+Y), with the windowed picture in PICTURE and black in BAR;
-# F11 again brings it back where it was.
+# covers X MONITOR PICTURE BAR AWAY: with the window moved to X,100, F11 makes
+# it MONITOR (WxH+X+Y), with the windowed picture in PICTURE and black in BAR;
+# F11 again brings it back where it was. The pointer waits at AWAY, where the
+# window never comes, grown or full: a window moved under the pointer brings
+# the game a motion, and the window manager's later moves read as turns.
 covers() {
     local size=${2%%+*} at=${2#*+} framed
     _covers() { window_is "$size" && [ "$(where_game_window)" = "${at/+/,}" ]; }
     _back() { window_is 640x480 && [ "$(where_game_window)" = "$framed" ]; }
-    xdotool mousemove 3150 1060  # off every place the game takes: a kept pointer would turn it
+    xdotool mousemove "${5%,*}" "${5#*,}"
     move_game_window "$1" 100 || fail "the window stays at $(where_game_window)"
     framed=$(where_game_window)
     key F11
@@ -49,9 +51,9 @@ covers() {
     key F11
     wait_until 20 _back || fail "F11 again left the window at $(where_game_window), not $framed, from $2"
 }
-covers 2200 1280x1024+1920+0 1280x960+1920+32 1280x32+1920+0
-covers 400 1920x1080+0+0 1440x1080+240+0 240x1080+0+0
-covers 1202 1920x1080+0+0 1440x1080+240+0 240x1080+0+0  # its middle 398 px from the first's right edge
+covers 2200 1280x1024+1920+0 1280x960+1920+32 1280x32+1920+0 2100,1060
+covers 400 1920x1080+0+0 1440x1080+240+0 240x1080+0+0 3150,1060
+covers 1202 1920x1080+0+0 1440x1080+240+0 240x1080+0+0 3150,1060  # its middle 398 px from the first's right edge
 xrandr --setmonitor C 1280/339x400/106+1920+0 none >/dev/null && xrandr --delmonitor B
 move_game_window 2200 100 && key F11 && wait_frames 10
 window_is 640x480 || fail "F11 resized the window on a monitor lower than the frame"
