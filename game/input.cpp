@@ -317,7 +317,6 @@ void temp_watch_events() {
     if (eventTally.passed.load() == before) eventTally.passed += requeued;
     eventTally.taken = eventTally.passed.load() - requeued;
     pointerKeep.focused = inputFocusNow();
-    pointerKeep.focusFollowsPointer = focusFollowsPointer();
     letFocusClicksThrough();
     watchSdlKeyboardGrabs();
     learnWalkPlaces();

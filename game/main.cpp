@@ -33,6 +33,7 @@ void temp_startup() {
     newEngine = new VK_SK_Engine(true, desktopScaleAsked());
     newEngine->initGL(true);
     temp_watch_events();
+    pointerKeep.focusFollowsPointer = focusFollowsPointer();
     StoneTexture = new VK_TEXTURE("./textures/stone.bmp", false);
     PrintProgress("Engine initialized\n");
     testCube = new VK_CUBE(0, 0, 0, StoneTexture, StoneTexture, StoneTexture);
